@@ -1,0 +1,36 @@
+# Two commands do all set-up on a fresh Debian 12 machine:
+#   make run    installs what is missing, builds, starts QuorvTV on the emulated card
+#   make test   the same set-up, then the whole suite, headless
+JOBS ?= $(shell nproc)
+BUILD ?= build
+TEST_BUILD ?= build-asan
+
+.PHONY: deps build run test bench format clean
+
+deps:
+	@bash scripts/install-deps
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
+	cmake --build $(BUILD) -j $(JOBS) --target quorvtv
+
+run: build
+	./$(BUILD)/src/quorvtv --emulate
+
+test: deps
+	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUORV_SANITIZE=address,undefined
+	cmake --build $(TEST_BUILD) -j $(JOBS)
+	cd $(TEST_BUILD) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS) --timeout 600
+
+bench: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+	cmake --build $(BUILD) -j $(JOBS)
+	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b"; done
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) $(TEST_BUILD)

@@ -1,0 +1,3 @@
+#include "platform/RegisterWindow.h"
+
+RegisterWindow* registerWindow = nullptr;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/WarningBox.h"
+
+// Collects warnings instead of showing them; installed for its lifetime.
+class RecordingWarningBox : public WarningBox {
+public:
+    RecordingWarningBox() { SetWarningBox(this); }
+    ~RecordingWarningBox() override { SetWarningBox(nullptr); }
+
+    void Show(const std::string& text) override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        messages_.push_back(text);
+    }
+
+    std::vector<std::string> Messages() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return messages_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> messages_;
+};
