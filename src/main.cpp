@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s: %s\n", program.c_str(), commandLine.error.c_str());
             return 2;
         case CommandLine::Action::RunPanel:
+        case CommandLine::Action::Snapshot:
+        case CommandLine::Action::Record:
             break;
     }
     return 0;

@@ -1,39 +1,126 @@
 #include "app/CommandLine.h"
 
+#include <charconv>
 #include <string_view>
 
-CommandLine ParseCommandLine(int argc, const char* const* argv) {
-    CommandLine result;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
+namespace {
+
+class Parser {
+public:
+    Parser(int argc, const char* const* argv) : argc_(argc), argv_(argv) {}
+
+    CommandLine Run() {
+        for (index_ = 1; index_ < argc_ && result_.action != CommandLine::Action::Reject;
+             ++index_) {
+            if (!Option(argv_[index_])) {
+                break;
+            }
+        }
+        if (result_.action != CommandLine::Action::Reject) {
+            Validate();
+        }
+        return result_;
+    }
+
+private:
+    // False when parsing is over (help, version).
+    bool Option(std::string_view arg) {
         if (arg == "--help" || arg == "-h") {
-            result.action = CommandLine::Action::ShowHelp;
-            return result;
+            result_.action = CommandLine::Action::ShowHelp;
+            return false;
         }
         if (arg == "--version") {
-            result.action = CommandLine::Action::ShowVersion;
-            return result;
+            result_.action = CommandLine::Action::ShowVersion;
+            return false;
         }
         if (arg == "--emulate") {
-            result.emulate = true;
+            result_.emulate = true;
         } else if (arg.starts_with("--emulate=")) {
-            result.emulate = true;
-            result.emulateOptions = std::string(arg.substr(10));
+            result_.emulate = true;
+            result_.emulateOptions = std::string(arg.substr(10));
+        } else if (arg == "--snapshot") {
+            SetAction(CommandLine::Action::Snapshot, arg);
+            result_.outputFile = Value(arg);
+        } else if (arg == "--record") {
+            SetAction(CommandLine::Action::Record, arg);
+            result_.outputFile = Value(arg);
+        } else if (arg == "--seconds") {
+            Seconds(Value(arg));
+        } else if (arg == "--codec") {
+            result_.codec = Value(arg);
         } else {
-            result.action = CommandLine::Action::Reject;
-            result.error = "unknown option '" + std::string(arg) + "' (try --help)";
-            return result;
+            Reject("unknown option '" + std::string(arg) + "' (try --help)");
+        }
+        return true;
+    }
+
+    void SetAction(CommandLine::Action action, std::string_view arg) {
+        if (result_.action != CommandLine::Action::RunPanel) {
+            Reject("'" + std::string(arg) + "' can't be combined with --snapshot or --record");
+            return;
+        }
+        result_.action = action;
+    }
+
+    std::string Value(std::string_view arg) {
+        if (index_ + 1 >= argc_) {
+            Reject("'" + std::string(arg) + "' needs a value");
+            return {};
+        }
+        return argv_[++index_];
+    }
+
+    void Seconds(const std::string& text) {
+        int value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error != std::errc() || end != text.data() + text.size() || value <= 0) {
+            Reject("--seconds needs a positive whole number, not '" + text + "'");
+            return;
+        }
+        result_.seconds = value;
+    }
+
+    void Validate() {
+        const bool record = result_.action == CommandLine::Action::Record;
+        if (record && result_.seconds == 0) {
+            Reject("--record needs --seconds N");
+        } else if (!record && (result_.seconds != 0 || !result_.codec.empty())) {
+            Reject("--seconds and --codec go with --record");
         }
     }
-    return result;
+
+    void Reject(std::string reason) {
+        if (result_.action != CommandLine::Action::Reject) {
+            result_.action = CommandLine::Action::Reject;
+            result_.error = std::move(reason);
+        }
+    }
+
+    int argc_;
+    const char* const* argv_;
+    int index_ = 1;
+    CommandLine result_;
+};
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, const char* const* argv) {
+    return Parser(argc, argv).Run();
 }
 
 std::string UsageText(const std::string& program) {
     return "Usage: " + program +
-           " [options]\n"
+           " [--emulate[=OPTIONS]] [--snapshot FILE.png | --record FILE --seconds N "
+           "[--codec NAME]]\n"
            "Live viewer and recorder for Bt848/Bt849/Bt878/Bt879 capture cards.\n"
            "\n"
-           "  --emulate[=OPTIONS]  use the emulated card instead of a real one\n"
+           "  --emulate[=OPTIONS]  use the emulated card instead of a real one; OPTIONS:\n"
+           "                       camera, video:FILE, none, two, bt848 (comma-separated)\n"
+           "  --snapshot FILE.png  capture for about a second without a window, save the\n"
+           "                       picture with its status text, and exit\n"
+           "  --record FILE        record without a window for --seconds N, then exit\n"
+           "  --codec NAME         raw, ffv1, mjpeg, mpeg4 or h264 (default: the one last\n"
+           "                       chosen in the compression dialog, else raw)\n"
            "  --help               show this text and exit\n"
            "  --version            show the version and exit\n";
 }

@@ -4,15 +4,19 @@
 
 // What the command line asks the program to do.
 struct CommandLine {
-    enum class Action { RunPanel, ShowHelp, ShowVersion, Reject };
+    enum class Action { RunPanel, Snapshot, Record, ShowHelp, ShowVersion, Reject };
 
     Action action = Action::RunPanel;
     bool emulate = false;
     std::string emulateOptions;  // the text after "--emulate=", empty for plain --emulate
+    std::string outputFile;      // --snapshot FILE or --record FILE
+    int seconds = 0;             // --seconds N, with --record
+    std::string codec;           // --codec NAME, with --record; empty: the remembered one
     std::string error;           // one line, for Action::Reject
 };
 
-// Parses argv (argv[0] is the program). Unknown options are rejected.
+// Parses argv (argv[0] is the program). Unknown options, missing values and
+// inconsistent combinations are rejected with a one-line reason.
 CommandLine ParseCommandLine(int argc, const char* const* argv);
 
 // The text printed for --help.

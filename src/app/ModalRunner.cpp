@@ -1,0 +1,7 @@
+#include "app/ModalRunner.h"
+
+#include <QDialog>
+
+int ModalRunner::Run(QDialog& dialog) {
+    return dialog.exec();
+}
