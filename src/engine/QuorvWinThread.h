@@ -27,7 +27,9 @@ class ThreadRegistry;
 class QuorvWinThread {
 public:
     // Priorities as the program passes them: 0 normal, 1 above normal,
-    // 2 highest, -1 below normal, -2 lowest.
+    // 2 highest, -1 below normal, -2 lowest. On Linux a thread runs at nice
+    // -5 × priority (clamped to -20 … 19); raising needs CAP_SYS_NICE and is
+    // skipped silently without it.
     static constexpr int kHighestPriority = 2;
     static constexpr uint32_t kStopWaitSlice_ms = 1000;
 

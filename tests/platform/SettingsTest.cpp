@@ -87,10 +87,4 @@ TEST_F(SettingsTest, AListValueIsNotAString) {
     EXPECT_EQ(Settings::ReadString(kAviPathSetting), "");
 }
 
-TEST_F(SettingsTest, RemoveBringsTheDefaultBack) {
-    Settings::WriteInt(kChannelSetting, 12);
-    Settings::Remove(kChannelSetting.key);
-    EXPECT_EQ(Settings::ReadInt(kChannelSetting), 0);
-}
-
 }  // namespace
