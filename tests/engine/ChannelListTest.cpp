@@ -1,0 +1,137 @@
+#include "engine/ChannelList.h"
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "util/ArchiveReader.h"
+#include "util/ArchiveWriter.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string bytes;
+    for (int value : values) {
+        bytes += static_cast<char>(value);
+    }
+    return bytes;
+}
+
+std::string Count(uint32_t count) {
+    ArchiveWriter writer;
+    writer.WriteUint32(count);
+    return writer.Bytes();
+}
+
+std::string Line(const std::string& text) {
+    ArchiveWriter writer;
+    writer.WriteString(text);
+    return writer.Bytes();
+}
+
+struct ReadOutcome {
+    Lines lines;
+    bool complete;
+};
+
+ReadOutcome Read(const std::string& file) {
+    std::istringstream stream(file);
+    ArchiveReader reader(stream);
+    ChannelList list;
+    const bool complete = list.Read(reader);
+    return {list.Lines(), complete};
+}
+
+std::string Written(const Lines& lines) {
+    ChannelList list;
+    for (const std::string& line : lines) {
+        list.Add(line);
+    }
+    ArchiveWriter writer;
+    list.Write(writer);
+    return writer.Bytes();
+}
+
+TEST(ChannelListTest, FileLayoutIsTheCountThenLengthPrefixedLines) {
+    EXPECT_EQ(Written({}), Bytes({0, 0, 0, 0}));
+    EXPECT_EQ(Written({"471\tNews", ""}), Bytes({2, 0, 0, 0, 8}) + "471\tNews" + Bytes({0}));
+    const std::string medium(300, 'm');
+    const std::string longLine(65534, 'l');
+    EXPECT_EQ(Written({medium, longLine}), Bytes({2, 0, 0, 0, 0xFF, 0x2C, 0x01}) + medium +
+                                               Bytes({0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0, 0}) +
+                                               longLine);
+}
+
+TEST(ChannelListTest, ReadsWhatItWroteAndSixteenBitLinesAsEightBitText) {
+    const Lines lines = {"471\tNews", std::string(300, 'm'), std::string(65536, 'l'), ""};
+    const ReadOutcome outcome = Read(Written(lines));
+    EXPECT_TRUE(outcome.complete);
+    EXPECT_EQ(outcome.lines, lines);
+
+    const std::string wide =
+        Count(1) + Bytes({0xFF, 0xFE, 0xFF, 5, '4', 0, '8', 0, '\t', 0, 0xC4, 0, 0x01, 0x04});
+    const ReadOutcome wideOutcome = Read(wide);
+    EXPECT_TRUE(wideOutcome.complete);
+    EXPECT_EQ(wideOutcome.lines, Lines{"48\t\xC4?"});
+}
+
+struct HostileCase {
+    const char* name;
+    std::string file;
+    Lines expected;
+};
+
+// Every one of these must end with the lines read so far, no crash, no hang
+// and no allocation sized by the file's numbers.
+TEST(ChannelListTest, CorruptFilesYieldTheLinesReadSoFar) {
+    const std::string a = Line("1\ta");
+    const std::string b = Line("2\tb");
+    const HostileCase cases[] = {
+        {"empty file", "", {}},
+        {"count cut short", Bytes({1, 0, 0}), {}},
+        {"count above the lines", Count(3) + a + b, {"1\ta", "2\tb"}},
+        {"huge count", Count(0xFFFFFFFF) + a, {"1\ta"}},
+        {"text cut short", Count(2) + a + Bytes({200}) + "2\tb", {"1\ta"}},
+        {"16-bit length cut short", Count(2) + a + Bytes({0xFF, 0x01}), {"1\ta"}},
+        {"32-bit length beyond the file",
+         Count(2) + a + Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}),
+         {"1\ta"}},
+        {"line above 64 KiB", Count(3) + a + Line(std::string(65537, 'x')) + b, {"1\ta"}},
+        {"zero byte inside a line",
+         Count(3) + a + Line(std::string("9\tx\0y", 5)) + b,
+         {"1\ta", "2\tb"}},
+        {"16-bit line cut short", Count(2) + a + Bytes({0xFF, 0xFE, 0xFF, 4, '1', 0}), {"1\ta"}},
+    };
+    for (const HostileCase& c : cases) {
+        const ReadOutcome outcome = Read(c.file);
+        EXPECT_FALSE(outcome.complete) << c.name;
+        EXPECT_EQ(outcome.lines, c.expected) << c.name;
+    }
+}
+
+TEST(ChannelListTest, SortOrdersByLoweredTextThenExactSignedBytes) {
+    const std::pair<Lines, Lines> cases[] = {
+        {{"503\tC", "48\tB", "175\tA"}, {"175\tA", "48\tB", "503\tC"}},
+        {{"1\tbox", "1\tBox"}, {"1\tBox", "1\tbox"}},
+        {{"1\tBox", "1\tbox", "1\tBOX"}, {"1\tBOX", "1\tBox", "1\tbox"}},
+        {{"1\tb", "1\tA"}, {"1\tA", "1\tb"}},
+        {{"1\ta", "1\t\xE9"}, {"1\t\xE9", "1\ta"}},
+        {{"9\tx", "9\tx", "9\ty", "9\tx"}, {"9\tx", "9\ty"}},
+        {{"", "0\t?"}, {"", "0\t?"}},
+        {{}, {}},
+    };
+    for (const auto& [lines, expected] : cases) {
+        ChannelList list;
+        for (const std::string& line : lines) {
+            list.Add(line);
+        }
+        list.Sort();
+        EXPECT_EQ(list.Lines(), expected);
+    }
+}
+
+}  // namespace
