@@ -112,19 +112,10 @@ void QuorvTernaryTree::Clear() {
     }
 }
 
-int QuorvTernaryTree::Visit(void* data) {
-    return visitFn_ != nullptr ? visitFn_(data, userValue_) : 0;
+int QuorvTernaryTree::Visit(void*) {
+    return 0;
 }
 
-int QuorvTernaryTree::FreeData(void* data) {
-    return freeFn_ != nullptr ? freeFn_(data) : 0;
-}
-
-void QuorvTernaryTree::SetVisitFunction(VisitFunction function, uint32_t userValue) {
-    visitFn_ = function;
-    userValue_ = userValue;
-}
-
-void QuorvTernaryTree::SetFreeFunction(FreeFunction function) {
-    freeFn_ = function;
+int QuorvTernaryTree::FreeData(void*) {
+    return 0;
 }

@@ -18,9 +18,6 @@
 // Thread safety: none; the user serialises access.
 class QuorvTernaryTree {
 public:
-    using VisitFunction = int (*)(void* data, uint32_t userValue);
-    using FreeFunction = int (*)(void* data);
-
     struct Node {
         int8_t split = 0;      // the key byte this node tests; 0 ends a key
         Node* lo = nullptr;    // keys whose byte here is below split
@@ -48,19 +45,13 @@ public:
     // Releases all nodes, handing every stored data pointer to FreeData.
     void Clear();
 
-    // Default: the visit function with the user value, or 0 when none is set.
+    // Called by Traverse for each stored data pointer; does nothing here.
     virtual int Visit(void* data);
-    // Default: the free function, or 0 when none is set.
+    // Called by Clear for each stored data pointer; does nothing here.
     virtual int FreeData(void* data);
-
-    void SetVisitFunction(VisitFunction function, uint32_t userValue);
-    void SetFreeFunction(FreeFunction function);
 
     const Node* Root() const { return root_; }
 
 private:
     Node* root_ = nullptr;
-    VisitFunction visitFn_ = nullptr;
-    uint32_t userValue_ = 0;
-    FreeFunction freeFn_ = nullptr;
 };

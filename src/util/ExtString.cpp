@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "util/ArchiveReader.h"
-#include "util/ArchiveWriter.h"
 #include "util/Tokenizer.h"
 
 namespace {
@@ -85,17 +83,4 @@ ExtString ExtString::FormatNumber(uint64_t value) {
     }
     text_ = std::move(grouped);
     return *this;
-}
-
-void ExtString::Serialize(ArchiveWriter& archive) const {
-    archive.WriteString(text_);
-}
-
-bool ExtString::Serialize(ArchiveReader& archive, size_t max_bytes) {
-    std::string text;
-    if (!archive.ReadString(text, max_bytes)) {
-        return false;
-    }
-    text_ = std::move(text);
-    return true;
 }

@@ -3,11 +3,10 @@
 #include <cstdint>
 #include <string>
 
-class ArchiveReader;
-class ArchiveWriter;
-
 // A byte-string value with the substring, field, replace and number-formatting
 // operations the program shares. Positions and counts are byte positions.
+// Its archive form is written and read by ArchiveWriter::WriteString and
+// ArchiveReader::ReadString.
 //
 // Operations that return an ExtString return a new value; ReplaceAll,
 // ReplaceFirst and FormatNumber also change the object they are called on.
@@ -16,12 +15,6 @@ public:
     ExtString() = default;
     ExtString(const char* text);  // NOLINT: implicit, like the string it wraps
     ExtString(std::string text);  // NOLINT
-    virtual ~ExtString() = default;
-
-    ExtString(const ExtString&) = default;
-    ExtString& operator=(const ExtString&) = default;
-    ExtString(ExtString&&) = default;
-    ExtString& operator=(ExtString&&) = default;
 
     const std::string& Text() const { return text_; }
     bool IsEmpty() const { return text_.empty(); }
@@ -53,13 +46,6 @@ public:
     // Sets the text to `value` in decimal with a comma between groups of
     // three digits ("1,234,567") and returns a copy.
     ExtString FormatNumber(uint64_t value);
-
-    // Writes the text in the archive string encoding (length prefix, bytes).
-    void Serialize(ArchiveWriter& archive) const;
-    // Reads a text in the archive string encoding, of at most `max_bytes`
-    // bytes. False (text unchanged) when the archive ends early, is corrupt
-    // or holds a longer text.
-    bool Serialize(ArchiveReader& archive, size_t max_bytes);
 
 private:
     std::string text_;

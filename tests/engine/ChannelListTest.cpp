@@ -56,27 +56,33 @@ std::string Written(const Lines& lines) {
     return writer.Bytes();
 }
 
-TEST(ChannelListTest, FileLayoutIsTheCountThenLengthPrefixedLines) {
+TEST(ChannelListTest, FileLayoutIsTheCountThenLinesInTheShortestLengthForm) {
     EXPECT_EQ(Written({}), Bytes({0, 0, 0, 0}));
-    EXPECT_EQ(Written({"471\tNews", ""}), Bytes({2, 0, 0, 0, 8}) + "471\tNews" + Bytes({0}));
-    const std::string medium(300, 'm');
-    const std::string longLine(65534, 'l');
-    EXPECT_EQ(Written({medium, longLine}), Bytes({2, 0, 0, 0, 0xFF, 0x2C, 0x01}) + medium +
-                                               Bytes({0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0, 0}) +
-                                               longLine);
+    const std::pair<size_t, std::string> forms[] = {
+        {0, Bytes({0x00})},
+        {254, Bytes({0xFE})},
+        {255, Bytes({0xFF, 0xFF, 0x00})},
+        {65533, Bytes({0xFF, 0xFD, 0xFF})},
+        {65534, Bytes({0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00})},
+        {65536, Bytes({0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x01, 0x00})},
+    };
+    for (const auto& [length, prefix] : forms) {
+        const std::string line(length, 'q');
+        const std::string file = Written({"471\tNews", line});
+        EXPECT_EQ(file, Bytes({2, 0, 0, 0, 8}) + "471\tNews" + prefix + line) << length;
+        const ReadOutcome outcome = Read(file);
+        EXPECT_TRUE(outcome.complete) << length;
+        EXPECT_EQ(outcome.lines, (Lines{"471\tNews", line})) << length;
+    }
 }
 
-TEST(ChannelListTest, ReadsWhatItWroteAndSixteenBitLinesAsEightBitText) {
-    const Lines lines = {"471\tNews", std::string(300, 'm'), std::string(65536, 'l'), ""};
-    const ReadOutcome outcome = Read(Written(lines));
+TEST(ChannelListTest, SixteenBitLinesAreReadAsEightBitText) {
+    const std::string file = Count(2) +
+                             Bytes({0xFF, 0xFE, 0xFF, 5, '4', 0, '8', 0, '\t', 0, 0xC4, 0, 1, 4}) +
+                             Bytes({0xFF, 0xFE, 0xFF, 0xFF, 0x00, 0x01}) + std::string(512, 'x');
+    const ReadOutcome outcome = Read(file);
     EXPECT_TRUE(outcome.complete);
-    EXPECT_EQ(outcome.lines, lines);
-
-    const std::string wide =
-        Count(1) + Bytes({0xFF, 0xFE, 0xFF, 5, '4', 0, '8', 0, '\t', 0, 0xC4, 0, 0x01, 0x04});
-    const ReadOutcome wideOutcome = Read(wide);
-    EXPECT_TRUE(wideOutcome.complete);
-    EXPECT_EQ(wideOutcome.lines, Lines{"48\t\xC4?"});
+    EXPECT_EQ(outcome.lines, (Lines{"48\t\xC4?", std::string(256, '?')}));
 }
 
 struct HostileCase {
@@ -105,6 +111,9 @@ TEST(ChannelListTest, CorruptFilesYieldTheLinesReadSoFar) {
          Count(3) + a + Line(std::string("9\tx\0y", 5)) + b,
          {"1\ta", "2\tb"}},
         {"16-bit line cut short", Count(2) + a + Bytes({0xFF, 0xFE, 0xFF, 4, '1', 0}), {"1\ta"}},
+        {"16-bit marker twice",
+         Count(2) + a + Bytes({0xFF, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF, 1, '1', 0}),
+         {"1\ta"}},
     };
     for (const HostileCase& c : cases) {
         const ReadOutcome outcome = Read(c.file);

@@ -61,30 +61,18 @@ TEST_F(ChannelStoreTest, SetChannelNormalisesHertzAndStoresEachFrequencyOnce) {
     EXPECT_TRUE(store.SetChannel(471, "B"));
     EXPECT_EQ(Contents(store), Lines{"471|B"});
     EXPECT_TRUE(store.SetChannel(1'000'001, nullptr));
+    // Megahertz, but beyond any tuner: the line reads as frequency 0.
+    EXPECT_TRUE(store.SetChannel(1'000'000, nullptr));
     EXPECT_TRUE(store.SetChannel(48'000'000, ""));
-    EXPECT_EQ(Contents(store), (Lines{"1|?", "471|B", "48|"}));
+    EXPECT_EQ(Contents(store), (Lines{"1|?", "0|?", "471|B", "48|"}));
 
     const std::pair<uint32_t, int> finds[] = {
-        {471'000'000, 1}, {471, 1}, {471'999'999, 1}, {1'000'001, 0},
-        {1, 0},           {48, 2},  {503, -1},        {0, -1},
+        {471'000'000, 2}, {471, 2}, {471'999'999, 2}, {1'000'001, 0},
+        {1, 0},           {48, 3},  {503, -1},        {0, 1},
     };
     for (const auto& [frequency, index] : finds) {
         EXPECT_EQ(store.FindChannel(frequency), index) << frequency;
     }
-}
-
-// 1,000,000 is taken as megahertz; as no tuner reaches it, its line reads as
-// frequency 0.
-TEST_F(ChannelStoreTest, OneMillionIsMegahertzBeyondTheTunersRange) {
-    ChannelStore store(FilePath());
-    EXPECT_TRUE(store.SetChannel(1'000'000, nullptr));
-    ASSERT_TRUE(store.Save());
-    ChannelStore reloaded(FilePath());
-    EXPECT_TRUE(reloaded.Load());
-    EXPECT_EQ(Contents(reloaded), Lines{"0|?"});
-    EXPECT_EQ(FileBytes(), std::string("\1\0\0\0\x09"
-                                       "1000000\t?",
-                                       14));
 }
 
 struct LineCase {
@@ -120,29 +108,22 @@ TEST_F(ChannelStoreTest, LinesAreReadAsFrequencyBeforeTheFirstTabAndNameAfterIt)
     }
 }
 
-TEST_F(ChannelStoreTest, IndexesOutsideTheListGiveZeroAndEmptyTexts) {
+// Renaming with an index outside the list renames frequency 0, as the
+// rename is defined through the index's frequency.
+TEST_F(ChannelStoreTest, RenameAndIndexesOutsideTheList) {
     ChannelStore store(FilePath());
-    store.SetChannel(471, "News");
+    store.SetChannel(175, "Zebra");
+    store.RenameChannel(0, nullptr);
+    EXPECT_EQ(Contents(store), Lines{"175|Zebra"});
+    store.RenameChannel(0, "Y");
+    EXPECT_EQ(Contents(store), Lines{"175|Y"});
     for (int index : {-1, 1, 1000}) {
         EXPECT_EQ(store.GetChannelFrequency(index), 0);
         EXPECT_EQ(store.GetChannelName(index), "");
         EXPECT_EQ(store.GetFrequencyText(index), "0");
     }
     store.RenameChannel(5, "X");
-    EXPECT_EQ(Contents(store), (Lines{"0|X", "471|News"}));
-}
-
-TEST_F(ChannelStoreTest, RenameReplacesTheNameOnlyWhenOneIsGiven) {
-    ChannelStore store(FilePath());
-    store.SetChannel(175, "Zebra");
-    store.SetChannel(176'250'000, "Alpha");
-    EXPECT_EQ(Contents(store), (Lines{"175|Zebra", "176|Alpha"}));
-    store.RenameChannel(0, nullptr);
-    EXPECT_EQ(Contents(store), (Lines{"175|Zebra", "176|Alpha"}));
-    store.RenameChannel(1, "1");
-    EXPECT_EQ(Contents(store), (Lines{"175|Zebra", "176|1"}));
-    store.RenameChannel(0, "Y");
-    EXPECT_EQ(Contents(store), (Lines{"175|Y", "176|1"}));
+    EXPECT_EQ(Contents(store), (Lines{"0|X", "175|Y"}));
 }
 
 TEST_F(ChannelStoreTest, SaveWritesTheListAndLoadReadsItBackSorted) {

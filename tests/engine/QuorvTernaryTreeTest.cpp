@@ -108,35 +108,6 @@ TEST(QuorvTernaryTreeTest, EmptyKeyAndNullDataAreStored) {
     EXPECT_EQ(tree.Find("x"), static_cast<void*>(&tree));
 }
 
-int CountFree(void* data) {
-    ++*static_cast<int*>(data);
-    return 1;
-}
-
-int CollectVisit(void* data, uint32_t userValue) {
-    static_cast<int*>(data)[1] += static_cast<int>(userValue);
-    return 1;
-}
-
-// Without an override, the functions set by the user are called; the
-// destructor releases the data through them.
-TEST(QuorvTernaryTreeTest, DefaultHooksCallTheUserFunctions) {
-    int counters[3][2] = {};
-    {
-        QuorvTernaryTree tree;
-        tree.SetVisitFunction(CollectVisit, 5);
-        tree.SetFreeFunction(CountFree);
-        tree.Insert("a", counters[0]);
-        tree.Insert("b", counters[1]);
-        tree.Insert("c", counters[2]);
-        tree.Traverse();
-    }
-    for (const auto& counter : counters) {
-        EXPECT_EQ(counter[0], 1);
-        EXPECT_EQ(counter[1], 5);
-    }
-}
-
 // One node per key byte: keys this long would overflow the stack if any of the
 // operations recursed per byte.
 TEST(QuorvTernaryTreeTest, VeryLongKeysAndChainsNeedNoRecursion) {

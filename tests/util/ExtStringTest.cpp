@@ -1,11 +1,6 @@
 #include "util/ExtString.h"
 
-#include <sstream>
-
 #include <gtest/gtest.h>
-
-#include "util/ArchiveReader.h"
-#include "util/ArchiveWriter.h"
 
 namespace {
 
@@ -104,22 +99,6 @@ TEST(ExtStringTest, FormatNumberGroupsDigitsInThrees) {
         EXPECT_EQ(text.FormatNumber(value).Text(), expected);
         EXPECT_EQ(text.Text(), expected);
     }
-}
-
-TEST(ExtStringTest, SerializeRoundTripsAndRefusesTextsAboveTheLimit) {
-    ArchiveWriter writer;
-    ExtString(std::string(300, 'x')).Serialize(writer);
-    std::istringstream stream(writer.Bytes());
-    ArchiveReader reader(stream);
-    ExtString tooSmall("kept");
-    EXPECT_FALSE(tooSmall.Serialize(reader, 299));
-    EXPECT_EQ(tooSmall.Text(), "kept");
-
-    std::istringstream again(writer.Bytes());
-    ArchiveReader secondReader(again);
-    ExtString read;
-    ASSERT_TRUE(read.Serialize(secondReader, 300));
-    EXPECT_EQ(read.Text(), std::string(300, 'x'));
 }
 
 }  // namespace
