@@ -1,5 +1,6 @@
 #include "engine/ChannelList.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "engine/ChannelSortTree.h"
@@ -41,11 +42,13 @@ bool ChannelList::Read(ArchiveReader& archive) {
         return false;
     }
     bool complete = true;
+    size_t budget = kMaxReadBytes;
     for (uint32_t i = 0; i < count; ++i) {
         std::string line;
-        if (!archive.ReadString(line, kMaxLineBytes)) {
+        if (budget == 0 || !archive.ReadString(line, std::min(kMaxLineBytes, budget - 1))) {
             return false;
         }
+        budget -= line.size() + 1;
         if (line.find('\0') != std::string::npos) {
             complete = false;
             continue;

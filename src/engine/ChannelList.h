@@ -17,6 +17,10 @@ class ArchiveWriter;
 class ChannelList {
 public:
     static constexpr size_t kMaxLineBytes = 64 * 1024;
+    // What Read accepts in all: the bytes of the lines plus one per line.
+    // Real lists hold a few kilobytes; the limit keeps a hostile file from
+    // costing much memory and time, here and in the sort.
+    static constexpr size_t kMaxReadBytes = 1024 * 1024;
 
     int GetSize() const { return static_cast<int>(lines_.size()); }
     // The line at `index`; `index` must be within the list.
@@ -35,9 +39,9 @@ public:
 
     // Appends the lines of a channel file. Never trusts the file's count or
     // lengths: reading stops at the first string that runs past the end,
-    // exceeds kMaxLineBytes or is malformed, keeping the lines read so far; a
-    // line holding a zero byte is skipped. True only when every line the file
-    // announces was read and kept.
+    // exceeds kMaxLineBytes or kMaxReadBytes in all, or is malformed, keeping
+    // the lines read so far; a line holding a zero byte is skipped. True only
+    // when every line the file announces was read and kept.
     bool Read(ArchiveReader& archive);
 
     // Writes the count and every line.

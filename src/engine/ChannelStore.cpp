@@ -1,7 +1,9 @@
 #include "engine/ChannelStore.h"
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <string_view>
 
 #include "platform/LockPumping.h"
 #include "platform/SingleLock.h"

@@ -33,6 +33,14 @@ std::string Line(const std::string& text) {
     return writer.Bytes();
 }
 
+std::string Repeated(const std::string& bytes, int times) {
+    std::string repeated;
+    for (int i = 0; i < times; ++i) {
+        repeated += bytes;
+    }
+    return repeated;
+}
+
 struct ReadOutcome {
     Lines lines;
     bool complete;
@@ -107,6 +115,8 @@ TEST(ChannelListTest, CorruptFilesYieldTheLinesReadSoFar) {
          Count(2) + a + Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}),
          {"1\ta"}},
         {"line above 64 KiB", Count(3) + a + Line(std::string(65537, 'x')) + b, {"1\ta"}},
+        {"more than 1 MiB of lines", Count(17) + Repeated(Line(std::string(65536, 'x')), 16) + b,
+         Lines(15, std::string(65536, 'x'))},
         {"zero byte inside a line",
          Count(3) + a + Line(std::string("9\tx\0y", 5)) + b,
          {"1\ta", "2\tb"}},

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -170,9 +172,31 @@ TEST_F(ChannelStoreTest, FailedSaveReportsItAndLeavesTheOldFileAlone) {
     ASSERT_TRUE(QDir(folder_.path()).mkdir("quorvtv.cnl"));
     EXPECT_FALSE(store.Save());
     EXPECT_TRUE(QFileInfo(QString::fromStdString(FilePath())).isDir());
+    EXPECT_FALSE(store.Load());
+    EXPECT_EQ(store.GetCount(), 0);
 
     ChannelStore nowhere(folder_.filePath("missing/quorvtv.cnl").toStdString());
     EXPECT_FALSE(nowhere.Save());
+}
+
+// The frame thread reads the list (overlay) while the user-interface thread
+// changes it.
+TEST_F(ChannelStoreTest, ConcurrentChangesAndReadsAreSerialised) {
+    ChannelStore store(FilePath());
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (uint32_t frequency = 1; frequency <= 100; ++frequency) {
+            store.SetChannel(frequency, "Station");
+        }
+        done = true;
+    });
+    while (!done) {
+        const int count = store.GetCount();
+        EXPECT_EQ(store.GetChannelName(count - 1), count > 0 ? "Station" : "");
+        store.FindChannel(150);
+    }
+    writer.join();
+    EXPECT_EQ(store.GetCount(), 100);
 }
 
 }  // namespace
