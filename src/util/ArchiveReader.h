@@ -10,7 +10,7 @@
 // allows nor read past the end.
 //
 // Every read returns false when the stream cannot deliver what was asked for;
-// after a failure the reader's position is unspecified and the caller stops.
+// after a failure the reader's position means nothing and the caller stops.
 class ArchiveReader {
 public:
     // `stream` must outlive the reader; the bytes from its current position
