@@ -161,7 +161,7 @@ int VfioPhysMemDriver::CheckBinding(const SysfsPciAddress& card) const {
         if (driver != kVfioDriver) {
             throw VfioFailure(name + " is bound to " +
                               (driver.empty() ? std::string("no driver") : driver) +
-                              ", not vfio-pci: run 'bind-vfio " + name + "' as root");
+                              ", not vfio-pci: run 'quorvtv-bind-vfio " + name + "' as root");
         }
         return *group;
     } catch (const std::system_error& error) {

@@ -70,7 +70,8 @@ TEST(VfioPhysMemDriverTest, EachReasonTheDriverCannotOpenNamesItsCauseAndFix) {
         {"no type 1 IOMMU", [](Machine& m) { m.vfio.type1Supported = false; },
          "the kernel offers VFIO no type 1 IOMMU: turn the IOMMU on"},
         {"bound to bttv", [](Machine& m) { m.card.driver = "bttv"; },
-         "0000:01:05.0 is bound to bttv, not vfio-pci: run 'bind-vfio 0000:01:05.0' as root"},
+         "0000:01:05.0 is bound to bttv, not vfio-pci: run 'quorvtv-bind-vfio 0000:01:05.0' as "
+         "root"},
         {"bound to nothing", [](Machine& m) { m.card.driver = ""; },
          "0000:01:05.0 is bound to no driver, not vfio-pci"},
         {"IOMMU off", [](Machine& m) { m.card.iommuGroup.reset(); },
