@@ -192,7 +192,8 @@ std::vector<VfioIovaRange> VfioContainer::RangesFrom(const std::vector<uint8_t>&
             for (uint32_t i = 0;
                  i < cap.nr_iovas && first + (i + 1) * sizeof(vfio_iova_range) <= bytes.size();
                  ++i) {
-                const auto range = ReadAt<vfio_iova_range>(bytes, first + i * sizeof(vfio_iova_range));
+                const auto range =
+                    ReadAt<vfio_iova_range>(bytes, first + i * sizeof(vfio_iova_range));
                 ranges.push_back({range.start, range.end});
             }
         }
