@@ -248,3 +248,19 @@ TEST(VfioPhysMemDriverTest, DestructionStopsTheCardAndReleasesEverything) {
         EXPECT_EQ(machine.vfio.OpenDescriptors(), 0u);
     }
 }
+
+TEST(VfioPhysMemDriverTest, OlderKernelsAndLargeIommuPagesStillGetAlignedLowAddresses) {
+    Machine machine;
+    machine.vfio.reportedRanges.reset();
+    machine.vfio.iovaPageSizes = 0x10000 | 0x200000;
+    VfioPhysMemDriver& driver = machine.Driver();
+    ASSERT_TRUE(driver.Open());
+    uint8_t* linear = nullptr;
+    uint32_t first = 0;
+    uint32_t second = 0;
+    ASSERT_TRUE(driver.AllocateBuffer(7168, &linear, &first));
+    ASSERT_TRUE(driver.AllocateBuffer(7168, &linear, &second));
+    EXPECT_EQ(first, 0x10000u) << "the first IOMMU page stays free";
+    EXPECT_EQ(second, 0x20000u);
+    EXPECT_EQ(machine.vfio.dmaMappings.at(first).size, 0x10000u);
+}
