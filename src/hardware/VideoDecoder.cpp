@@ -23,6 +23,12 @@ struct PllSetting {
 
 // Computed in 64 bits: the products overflow 32 bits for large or negative
 // requests, and the registers only take the masked results anyway.
+//
+// The multiplier is rounded as a whole, in units of 1/65,536, so that a
+// fraction that rounds up to a full unit carries into the integer part.
+// Rounding the fraction alone would leave it at 0 with the integer part one
+// too small: a request just below a multiple of the reference would come out
+// several MHz low.
 PllSetting ComputePll(int32_t frequency_hz) {
     PllSetting setting{};
     int64_t b = frequency_hz;
@@ -33,9 +39,9 @@ PllSetting ComputePll(int32_t frequency_hz) {
     setting.c = b >= kPllDivideBy4From_hz ? 1 : 0;
     const int64_t m = b * (setting.c ? 4 : 6);
     const int64_t reference = VideoDecoder::kPllReference_hz;
-    const int64_t fraction = ((m % reference) * kPllFractionUnit + reference / 2) / reference;
-    setting.integer = static_cast<uint32_t>(m / reference);
-    setting.fraction = static_cast<uint32_t>(fraction);
+    const int64_t multiplier = (m * kPllFractionUnit + reference / 2) / reference;
+    setting.integer = static_cast<uint32_t>(multiplier / kPllFractionUnit);
+    setting.fraction = static_cast<uint32_t>(multiplier % kPllFractionUnit);
     return setting;
 }
 
