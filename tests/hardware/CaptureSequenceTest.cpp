@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include "hardware/Bt848Risc.h"
 #include "support/FakeCaptureCardRig.h"
 
 namespace {
@@ -182,15 +181,6 @@ TEST_F(CaptureSequenceTest, StopSequenceSwitchesCaptureOffAndFreesProgramBufferF
         EXPECT_EQ(buffer.physical, 0u);
         EXPECT_EQ(buffer.size, 0u);
     }
-}
-
-// The engine writes these words as its DMA program.
-TEST(DmaInstructionWordsTest, MatchTheChipEncoding) {
-    EXPECT_EQ(bt848::RiscSyncEvenField(), 0x80008004u);
-    EXPECT_EQ(bt848::RiscSyncFm1(), 0x80000006u);
-    EXPECT_EQ(bt848::RiscWriteLine(1'024), 0x1C000400u);
-    EXPECT_EQ(bt848::RiscWriteLine(2'268), 0x1C0008DCu);
-    EXPECT_EQ(bt848::RiscJump(), 0x7C000000u);
 }
 
 }  // namespace

@@ -71,14 +71,6 @@ TEST_F(I2cBusTest, ResetBusPullsBothLinesLowThenSendsStartAndStop) {
     EXPECT_EQ(device.Conditions(), "SP");
 }
 
-// The low byte is written alone; the rest of the register word is the chip's.
-TEST_F(I2cBusTest, ResetBusKeepsTheUpperBytesOfTheRegister) {
-    window.Poke(kI2c, 0xABCDEF03);
-    tuner.ResetBus();
-    EXPECT_EQ(window.Peek(kI2c), 0x00000003u);
-    EXPECT_EQ(window.WritesTo(kI2c).front().width, Width::Byte);
-}
-
 TEST_F(I2cBusTest, StartAndStopConditions) {
     tuner.Start();
     EXPECT_EQ(LineWrites(), (std::vector<uint32_t>{3, 3, 2, 0}));
