@@ -1,0 +1,271 @@
+#include "platform/DeviceContext.h"
+#include "platform/FontMap.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QImage>
+
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+const QColor kCanvas(0, 0, 0);
+const QColor kInk(255, 255, 255);
+const QColor kCell(0, 0, 255);
+
+QImage Canvas(int width = 240, int height = 80) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(kCanvas);
+    return image;
+}
+
+// Smallest rectangle holding every pixel of `color`, or an empty one.
+QRect BoundsOf(const QImage& image, const QColor& color) {
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) == color) {
+                bounds |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return bounds;
+}
+
+// Smallest rectangle holding every pixel that differs from the canvas.
+QRect InkBounds(const QImage& image) {
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) != kCanvas) {
+                bounds |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return bounds;
+}
+
+QFont TerminalFont() {
+    return MapFont({"Terminal", -11, 0});
+}
+
+}  // namespace
+
+TEST(DeviceContextTest, LinesLeaveOutTheirEndPoint) {
+    struct Case {
+        QPoint from;
+        QPoint to;
+        QRect expected;
+    };
+    const Case cases[] = {
+        {{2, 5}, {12, 5}, QRect(2, 5, 10, 1)},  // left to right
+        {{12, 5}, {2, 5}, QRect(3, 5, 10, 1)},  // right to left
+        {{4, 1}, {4, 30}, QRect(4, 1, 1, 29)},  // downwards
+        {{0, 0}, {6, 6}, QRect(0, 0, 6, 6)},    // diagonal
+        {{7, 7}, {7, 7}, QRect()},              // a point: nothing
+    };
+    for (const Case& c : cases) {
+        QImage image = Canvas(40, 40);
+        {
+            DeviceContext dc(image);
+            dc.SelectPen(QPen(kInk, 1));
+            dc.MoveTo(c.from);
+            dc.LineTo(c.to);
+        }
+        EXPECT_EQ(InkBounds(image), c.expected) << c.from.x() << "," << c.from.y();
+        EXPECT_NE(image.pixelColor(c.to), kInk);
+    }
+}
+
+TEST(DeviceContextTest, ConsecutiveLinesContinueFromTheEndPoint) {
+    QImage image = Canvas(40, 40);
+    {
+        DeviceContext dc(image);
+        dc.SelectPen(QPen(kInk, 1));
+        dc.MoveTo({5, 5});
+        dc.LineTo({15, 5});
+        dc.LineTo({15, 15});
+    }
+    EXPECT_EQ(image.pixelColor(15, 5), kInk);
+    EXPECT_EQ(InkBounds(image), QRect(5, 5, 11, 10));
+}
+
+// In opaque mode the text cell is painted in the background colour, which
+// shows exactly where each format puts the text.
+TEST(DeviceContextTest, DrawTextPlacesTheTextCellByFormat) {
+    const QRect box(20, 10, 200, 60);
+    QImage probe = Canvas();
+    DeviceContext measure(probe);
+    measure.SelectFont(TerminalFont());
+    const QSize cell = measure.GetTextExtent("Mhz");
+    ASSERT_GT(cell.width(), 0);
+
+    struct Case {
+        unsigned format;
+        QPoint topLeft;
+    };
+    const int centreX = box.left() + (box.width() - cell.width()) / 2;
+    const Case cases[] = {
+        {0x00, {box.left(), box.top()}},
+        {0x02, {box.left() + box.width() - cell.width(), box.top()}},
+        {0x05, {centreX, box.top()}},  // vertical centre needs single-line
+        {0x25, {centreX, box.top() + (box.height() - cell.height()) / 2}},
+        {0x28, {box.left(), box.top() + box.height() - cell.height()}},
+    };
+    for (const Case& c : cases) {
+        QImage image = Canvas();
+        {
+            DeviceContext dc(image);
+            dc.SelectFont(TerminalFont());
+            dc.SetBkColor(kCell);
+            dc.SetTextColor(kInk);
+            EXPECT_EQ(dc.DrawText("Mhz", box, c.format), cell.height());
+        }
+        EXPECT_EQ(BoundsOf(image, kCell) | BoundsOf(image, kInk), QRect(c.topLeft, cell))
+            << "format " << c.format;
+    }
+}
+
+TEST(DeviceContextTest, LineBreaksAreHonouredUnlessSingleLine) {
+    const QRect box(0, 0, 240, 80);
+    for (const QString& text : {QString("ab\ncd"), QString("ab\r\ncd")}) {
+        QImage image = Canvas();
+        int height = 0;
+        int lineHeight = 0;
+        {
+            DeviceContext dc(image);
+            dc.SelectFont(TerminalFont());
+            dc.SetBkColor(kCell);
+            lineHeight = dc.GetTextExtent("ab").height();
+            height = dc.DrawText(text, box, DrawTextFormat::kLeft);
+        }
+        EXPECT_EQ(height, 2 * lineHeight);
+        EXPECT_EQ(BoundsOf(image, kCell).height(), 2 * lineHeight);
+    }
+    QImage single = Canvas();
+    {
+        DeviceContext dc(single);
+        dc.SelectFont(TerminalFont());
+        dc.SetBkColor(kCell);
+        dc.DrawText("ab\ncd", box, DrawTextFormat::kSingleLine);
+        EXPECT_EQ(BoundsOf(single, kCell), QRect(QPoint(0, 0), dc.GetTextExtent("abcd")));
+    }
+}
+
+TEST(DeviceContextTest, TransparentTextLeavesTheBackgroundAlone) {
+    for (BackgroundMode mode : {BackgroundMode::Opaque, BackgroundMode::Transparent}) {
+        QImage image = Canvas();
+        {
+            DeviceContext dc(image);
+            EXPECT_EQ(dc.SetBkMode(mode), BackgroundMode::Opaque);  // the fresh default
+            dc.SelectFont(TerminalFont());
+            dc.SetBkColor(kCell);
+            dc.SetTextColor(kInk);
+            dc.DrawText("QuorvTV", QRect(5, 5, 200, 40), DrawTextFormat::kLeft);
+        }
+        EXPECT_EQ(BoundsOf(image, kCell).isEmpty(), mode == BackgroundMode::Transparent);
+        EXPECT_FALSE(BoundsOf(image, kInk).isEmpty());
+    }
+}
+
+TEST(DeviceContextTest, TextIsClippedToItsRectangleUnlessNoClip) {
+    const QRect box(10, 10, 12, 8);
+    for (unsigned format : {DrawTextFormat::kLeft, DrawTextFormat::kNoClip}) {
+        QImage image = Canvas();
+        {
+            DeviceContext dc(image);
+            dc.SelectFont(TerminalFont());
+            dc.SetBkColor(kCell);
+            dc.DrawText("a long line of text", box, format);
+        }
+        EXPECT_EQ(box.contains(InkBounds(image)), format == DrawTextFormat::kLeft);
+    }
+}
+
+TEST(DeviceContextTest, SymbolFontDrawsTheRecordCircleAndThePauseBars) {
+    const QFont symbols = MapFont({"WebDings", -16, 700});
+    ASSERT_TRUE(IsSymbolFont(symbols));
+    const QRect box(10, 10, 100, 50);
+    const QRect cell(box.right() + 1 - 16, box.top(), 16, 16);  // right-aligned, top
+    for (const char* glyph : {"=", ";"}) {
+        QImage image = Canvas(120, 70);
+        {
+            DeviceContext dc(image);
+            dc.SelectFont(symbols);
+            dc.SetBkMode(BackgroundMode::Transparent);
+            dc.SetTextColor(QColor(255, 0, 0));
+            dc.DrawText(glyph, box, DrawTextFormat::kRight);
+        }
+        const QRect ink = InkBounds(image);
+        EXPECT_TRUE(cell.contains(ink)) << glyph;
+        EXPECT_GE(ink.width(), 8) << glyph;
+        EXPECT_GE(ink.height(), 10) << glyph;
+        const QColor middle = image.pixelColor(cell.center());
+        // The circle is solid in the middle; between the two bars is a gap.
+        EXPECT_EQ(middle.red() > 200, glyph[0] == '=') << glyph;
+    }
+}
+
+TEST(DeviceContextTest, ThreeDRectangleAndPixels) {
+    QImage image = Canvas(20, 20);
+    const QColor light(255, 255, 255);
+    const QColor dark(128, 128, 128);
+    {
+        DeviceContext dc(image);
+        dc.Draw3dRect(QRect(2, 3, 10, 8), light, dark);
+        dc.SetPixel({15, 15}, QColor(1, 2, 3));
+    }
+    EXPECT_EQ(image.pixelColor(2, 3), light);      // top left
+    EXPECT_EQ(image.pixelColor(10, 3), light);     // top, before the right edge
+    EXPECT_EQ(image.pixelColor(11, 3), dark);      // top right corner
+    EXPECT_EQ(image.pixelColor(2, 10), dark);      // bottom left corner
+    EXPECT_EQ(image.pixelColor(11, 10), dark);     // bottom right
+    EXPECT_EQ(image.pixelColor(12, 10), kCanvas);  // outside
+    EXPECT_EQ(image.pixelColor(5, 5), kCanvas);    // inside stays
+    EXPECT_EQ(image.pixelColor(15, 15), QColor(1, 2, 3));
+}
+
+TEST(DeviceContextTest, DisabledTextIsEmbossed) {
+    const QColor highlight(255, 255, 255);
+    const QColor shadow(128, 128, 128);
+    QImage image = Canvas();
+    {
+        DeviceContext dc(image);
+        dc.SelectFont(TerminalFont());
+        dc.DrawDisabledText("12", QRect(QPoint(10, 10), dc.GetTextExtent("12")), highlight, shadow);
+    }
+    const QRect lit = BoundsOf(image, highlight);
+    const QRect shaded = BoundsOf(image, shadow);
+    ASSERT_FALSE(lit.isEmpty());
+    ASSERT_FALSE(shaded.isEmpty());
+    EXPECT_EQ(lit.bottomRight(), shaded.bottomRight() + QPoint(1, 1));
+}
+
+TEST(DeviceContextTest, DrawsOnAnImageFromAnotherThread) {
+    QImage image = Canvas();
+    std::thread worker([&image] {
+        DeviceContext dc(image);
+        dc.SelectFont(TerminalFont());
+        dc.SetBkColor(kCell);
+        dc.SetTextColor(kInk);
+        dc.DrawText("frame thread", QRect(0, 0, 240, 80), DrawTextFormat::kLeft);
+    });
+    worker.join();
+    EXPECT_FALSE(BoundsOf(image, kInk).isEmpty());
+}
+
+TEST(FontMapTest, FacesStandInForTheOldOnes) {
+    const QFont terminal = MapFont({"Terminal", -12, 0});
+    EXPECT_EQ(QFontInfo(terminal).family(), "DejaVu Sans Mono");
+    EXPECT_TRUE(QFontInfo(terminal).fixedPitch());
+    EXPECT_EQ(terminal.pixelSize(), 12);
+
+    const QFont dialog = MapPointFont("Small Fonts", 7);
+    EXPECT_EQ(QFontInfo(dialog).family(), "DejaVu Sans");
+    EXPECT_EQ(dialog.pointSize(), 7);
+
+    // A positive height is the whole cell.
+    EXPECT_LE(QFontMetrics(MapFont({"Terminal", 16, 0})).height(), 16);
+    EXPECT_FALSE(IsSymbolFont(terminal));
+}
