@@ -71,10 +71,3 @@ TEST(QuorvDrawRectTest, LoadsWhatItStoresAndRefusesAShortRecord) {
     EXPECT_FALSE(untouched.Load(shortIn));
     EXPECT_EQ(Archived(untouched), Archived(QuorvDrawRect()));
 }
-
-TEST(QuorvDrawRectTest, LeavesTheCallersByteOrderAlone) {
-    QByteArray bytes;
-    QDataStream archive(&bytes, QIODevice::WriteOnly);
-    QuorvDrawRect().Store(archive);
-    EXPECT_EQ(archive.byteOrder(), QDataStream::BigEndian);
-}

@@ -20,12 +20,14 @@ QImage Canvas(int width = 240, int height = 80) {
     return image;
 }
 
-// Smallest rectangle holding every pixel of `color`, or an empty one.
+// Smallest rectangle holding every pixel of `color` (every pixel that is not
+// the canvas when `color` is the canvas colour), or an empty one.
 QRect BoundsOf(const QImage& image, const QColor& color) {
     QRect bounds;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            if (image.pixelColor(x, y) == color) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (color == kCanvas ? pixel != kCanvas : pixel == color) {
                 bounds |= QRect(x, y, 1, 1);
             }
         }
@@ -33,17 +35,8 @@ QRect BoundsOf(const QImage& image, const QColor& color) {
     return bounds;
 }
 
-// Smallest rectangle holding every pixel that differs from the canvas.
 QRect InkBounds(const QImage& image) {
-    QRect bounds;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixelColor(x, y) != kCanvas) {
-                bounds |= QRect(x, y, 1, 1);
-            }
-        }
-    }
-    return bounds;
+    return BoundsOf(image, kCanvas);
 }
 
 QFont TerminalFont() {
@@ -78,21 +71,6 @@ TEST(DeviceContextTest, LinesLeaveOutTheirEndPoint) {
     }
 }
 
-TEST(DeviceContextTest, ConsecutiveLinesContinueFromTheEndPoint) {
-    QImage image = Canvas(40, 40);
-    {
-        DeviceContext dc(image);
-        dc.SelectPen(QPen(kInk, 1));
-        dc.MoveTo({5, 5});
-        dc.LineTo({15, 5});
-        dc.LineTo({15, 15});
-    }
-    EXPECT_EQ(image.pixelColor(15, 5), kInk);
-    EXPECT_EQ(InkBounds(image), QRect(5, 5, 11, 10));
-}
-
-// In opaque mode the text cell is painted in the background colour, which
-// shows exactly where each format puts the text.
 TEST(DeviceContextTest, DrawTextPlacesTheTextCellByFormat) {
     const QRect box(20, 10, 200, 60);
     QImage probe = Canvas();
@@ -127,60 +105,34 @@ TEST(DeviceContextTest, DrawTextPlacesTheTextCellByFormat) {
     }
 }
 
-TEST(DeviceContextTest, LineBreaksAreHonouredUnlessSingleLine) {
-    const QRect box(0, 0, 240, 80);
-    for (const QString& text : {QString("ab\ncd"), QString("ab\r\ncd")}) {
-        QImage image = Canvas();
-        int height = 0;
-        int lineHeight = 0;
-        {
-            DeviceContext dc(image);
-            dc.SelectFont(TerminalFont());
-            dc.SetBkColor(kCell);
-            lineHeight = dc.GetTextExtent("ab").height();
-            height = dc.DrawText(text, box, DrawTextFormat::kLeft);
-        }
-        EXPECT_EQ(height, 2 * lineHeight);
-        EXPECT_EQ(BoundsOf(image, kCell).height(), 2 * lineHeight);
-    }
-    QImage single = Canvas();
+// The painted text cells of one DrawText call in opaque mode.
+QRect CellsOf(const QString& text, unsigned format, BackgroundMode mode = BackgroundMode::Opaque) {
+    QImage image = Canvas();
     {
-        DeviceContext dc(single);
+        DeviceContext dc(image);
         dc.SelectFont(TerminalFont());
+        dc.SetBkMode(mode);
         dc.SetBkColor(kCell);
-        dc.DrawText("ab\ncd", box, DrawTextFormat::kSingleLine);
-        EXPECT_EQ(BoundsOf(single, kCell), QRect(QPoint(0, 0), dc.GetTextExtent("abcd")));
+        dc.SetTextColor(kInk);
+        dc.DrawText(text, QRect(5, 5, 200, 60), format);
     }
+    return BoundsOf(image, kCell);
 }
 
-TEST(DeviceContextTest, TransparentTextLeavesTheBackgroundAlone) {
-    for (BackgroundMode mode : {BackgroundMode::Opaque, BackgroundMode::Transparent}) {
-        QImage image = Canvas();
-        {
-            DeviceContext dc(image);
-            EXPECT_EQ(dc.SetBkMode(mode), BackgroundMode::Opaque);  // the fresh default
-            dc.SelectFont(TerminalFont());
-            dc.SetBkColor(kCell);
-            dc.SetTextColor(kInk);
-            dc.DrawText("QuorvTV", QRect(5, 5, 200, 40), DrawTextFormat::kLeft);
-        }
-        EXPECT_EQ(BoundsOf(image, kCell).isEmpty(), mode == BackgroundMode::Transparent);
-        EXPECT_FALSE(BoundsOf(image, kInk).isEmpty());
-    }
-}
+TEST(DeviceContextTest, LineBreaksTransparencyAndClipping) {
+    QImage probe = Canvas();
+    DeviceContext measure(probe);
+    measure.SelectFont(TerminalFont());
+    const int lineHeight = measure.GetTextExtent("ab").height();
+    const int wide = measure.GetTextExtent("abcd").width();
 
-TEST(DeviceContextTest, TextIsClippedToItsRectangleUnlessNoClip) {
-    const QRect box(10, 10, 12, 8);
-    for (unsigned format : {DrawTextFormat::kLeft, DrawTextFormat::kNoClip}) {
-        QImage image = Canvas();
-        {
-            DeviceContext dc(image);
-            dc.SelectFont(TerminalFont());
-            dc.SetBkColor(kCell);
-            dc.DrawText("a long line of text", box, format);
-        }
-        EXPECT_EQ(box.contains(InkBounds(image)), format == DrawTextFormat::kLeft);
-    }
+    EXPECT_EQ(CellsOf("ab\ncd", 0).height(), 2 * lineHeight);
+    EXPECT_EQ(CellsOf("ab\r\ncd", 0).height(), 2 * lineHeight);
+    EXPECT_EQ(CellsOf("ab\ncd", DrawTextFormat::kSingleLine), QRect(5, 5, wide, lineHeight));
+    EXPECT_TRUE(CellsOf("ab", 0, BackgroundMode::Transparent).isEmpty());
+    const QString longLine(80, QLatin1Char('m'));
+    EXPECT_EQ(CellsOf(longLine, 0).right(), 204);  // clipped to the rectangle
+    EXPECT_GT(CellsOf(longLine, DrawTextFormat::kNoClip).right(), 204);
 }
 
 TEST(DeviceContextTest, SymbolFontDrawsTheRecordCircleAndThePauseBars) {
@@ -224,22 +176,6 @@ TEST(DeviceContextTest, ThreeDRectangleAndPixels) {
     EXPECT_EQ(image.pixelColor(12, 10), kCanvas);  // outside
     EXPECT_EQ(image.pixelColor(5, 5), kCanvas);    // inside stays
     EXPECT_EQ(image.pixelColor(15, 15), QColor(1, 2, 3));
-}
-
-TEST(DeviceContextTest, DisabledTextIsEmbossed) {
-    const QColor highlight(255, 255, 255);
-    const QColor shadow(128, 128, 128);
-    QImage image = Canvas();
-    {
-        DeviceContext dc(image);
-        dc.SelectFont(TerminalFont());
-        dc.DrawDisabledText("12", QRect(QPoint(10, 10), dc.GetTextExtent("12")), highlight, shadow);
-    }
-    const QRect lit = BoundsOf(image, highlight);
-    const QRect shaded = BoundsOf(image, shadow);
-    ASSERT_FALSE(lit.isEmpty());
-    ASSERT_FALSE(shaded.isEmpty());
-    EXPECT_EQ(lit.bottomRight(), shaded.bottomRight() + QPoint(1, 1));
 }
 
 TEST(DeviceContextTest, DrawsOnAnImageFromAnotherThread) {
