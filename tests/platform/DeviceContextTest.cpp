@@ -159,25 +159,6 @@ TEST(DeviceContextTest, SymbolFontDrawsTheRecordCircleAndThePauseBars) {
     }
 }
 
-TEST(DeviceContextTest, ThreeDRectangleAndPixels) {
-    QImage image = Canvas(20, 20);
-    const QColor light(255, 255, 255);
-    const QColor dark(128, 128, 128);
-    {
-        DeviceContext dc(image);
-        dc.Draw3dRect(QRect(2, 3, 10, 8), light, dark);
-        dc.SetPixel({15, 15}, QColor(1, 2, 3));
-    }
-    EXPECT_EQ(image.pixelColor(2, 3), light);      // top left
-    EXPECT_EQ(image.pixelColor(10, 3), light);     // top, before the right edge
-    EXPECT_EQ(image.pixelColor(11, 3), dark);      // top right corner
-    EXPECT_EQ(image.pixelColor(2, 10), dark);      // bottom left corner
-    EXPECT_EQ(image.pixelColor(11, 10), dark);     // bottom right
-    EXPECT_EQ(image.pixelColor(12, 10), kCanvas);  // outside
-    EXPECT_EQ(image.pixelColor(5, 5), kCanvas);    // inside stays
-    EXPECT_EQ(image.pixelColor(15, 15), QColor(1, 2, 3));
-}
-
 TEST(DeviceContextTest, DrawsOnAnImageFromAnotherThread) {
     QImage image = Canvas();
     std::thread worker([&image] {
