@@ -55,7 +55,7 @@ void Conversion(benchmark::State& state) {
 void ConversionAndSurface(benchmark::State& state) {
     const uint8_t* samples = CaptureBuffer().data();
     FrameRecord record;
-    VideoSurface surface(nullptr, {}, QPoint(5, 5));
+    VideoSurface surface({}, QPoint(5, 5));
     for (auto _ : state) {
         FrameConverter::Convert(samples, FrameConverter::Polarity::kNormal, record);
         surface.Present(record.Pixels(), {});

@@ -10,8 +10,8 @@
 #include <memory>
 #include <mutex>
 
-class QObject;
 class QPainter;
+class QSocketNotifier;
 
 // The hand-off of the live picture from the frame thread to the panel, standing
 // in for painting into the panel window from the frame thread.
@@ -19,14 +19,16 @@ class QPainter;
 // The surface holds the picture as a 360 x 288 RGB32 image: just the video
 // rectangle, not the whole panel. Present (frame thread) fills a back image with
 // the grey picture, lets the caller paint over it (the status overlay), swaps it
-// to the front under the surface's mutex and asks the GUI thread for a repaint
-// through a queued call. At most one repaint request is pending at a time; the
-// paint that answers it shows the latest picture.
+// to the front under the surface's mutex and asks the GUI thread for a repaint.
+// At most one repaint request is pending at a time; the paint that answers it
+// shows the latest picture.
 //
-// Threads and locks: Present is for one producer thread. PaintTo and Latest may
-// be called from any thread. The surface's mutex is innermost: it is held only
-// for the swap and while copying or painting the front image, never while the
-// overlay runs, and never pumps events.
+// Threads and locks: construct and destroy the surface on the GUI thread, whose
+// event loop then runs `repaint`. Present is for one producer thread and never
+// waits for the GUI thread. PaintTo and Latest may be called from any thread.
+// The surface's mutex is innermost: it is held only for the swap and while
+// copying or painting the front image, never while the overlay runs, and it
+// never pumps events.
 class VideoSurface {
 public:
     static constexpr int kWidth = 360;
@@ -37,18 +39,18 @@ public:
     // where the picture lies in them. The image is painter.device().
     using PaintOver = std::function<void(QPainter& painter, const QRect& videoRect)>;
 
-    // `receiver` is the GUI-side object (the panel) in whose thread `repaint` runs
-    // after each Present, by a queued call; nullptr (no window) asks for nothing.
-    // The receiver must outlive the surface; queued calls still on their way
-    // when the surface goes are harmless.
-    // `videoOrigin` is the picture's top-left corner in the panel's client area.
-    VideoSurface(QObject* receiver, std::function<void()> repaint, QPoint videoOrigin);
+    // `repaint` runs on the constructing (GUI) thread after pictures have been
+    // presented, typically the panel's update(); empty (no window) asks for
+    // nothing. `videoOrigin` is the picture's top-left corner in the panel's
+    // client area. Requests still pending when the surface goes are dropped.
+    VideoSurface(std::function<void()> repaint, QPoint videoOrigin);
     VideoSurface(const VideoSurface&) = delete;
     VideoSurface& operator=(const VideoSurface&) = delete;
+    ~VideoSurface();
 
     // Frame thread. `bottomUpPixels`: kHeight rows of kWidth 8-bit grey pixels,
     // the bottom line first, as the frame record stores them. `paintOver` may be
-    // empty. Allocates nothing in the steady state.
+    // empty. Allocates nothing.
     void Present(const uint8_t* bottomUpPixels, const PaintOver& paintOver);
 
     // Paints the latest picture at the video rectangle. For the panel's paintEvent.
@@ -63,12 +65,13 @@ public:
 private:
     void CopyPicture(const uint8_t* bottomUpPixels);
     void RequestRepaint();
+    void AnswerRepaintRequest();
 
-    QObject* receiver_;
     std::function<void()> repaint_;
     const QRect videoRect_;
-    // Shared with queued calls, which may run after the surface is gone.
-    std::shared_ptr<std::atomic<bool>> repaintPending_;
+    int wakeFd_ = -1;
+    std::unique_ptr<QSocketNotifier> wakeNotifier_;
+    std::atomic<bool> repaintPending_{false};
     QImage backImage_;  // frame thread only
 
     mutable std::mutex mutex_;
