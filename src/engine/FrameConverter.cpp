@@ -7,7 +7,7 @@
 #include <immintrin.h>
 #endif
 
-// The described filter, rewritten for speed with the same result:
+// The filter of FrameConverter.h, rewritten for speed with the same result:
 //  - t[c-2] + 2 (t[c-1] + t[c] + t[c+1]) + t[c+2] weighs the nine samples
 //    L[5p] ... L[5p+8] by 1, 2, 2, 2, 2, 2, 2, 2, 1, which is the sum of the
 //    eight samples from L[5p] plus the sum of the eight from L[5p+1];

@@ -56,16 +56,3 @@ FrameRecord::FrameRecord()
         std::memcpy(block_.get() + sizeof header + i * sizeof entry, &entry, sizeof entry);
     }
 }
-
-BitmapInfoHeader FrameRecord::Header() const {
-    BitmapInfoHeader header;
-    std::memcpy(&header, block_.get(), sizeof header);
-    return header;
-}
-
-PaletteEntry FrameRecord::PaletteAt(int index) const {
-    PaletteEntry entry;
-    std::memcpy(&entry, block_.get() + sizeof(BitmapInfoHeader) + index * sizeof entry,
-                sizeof entry);
-    return entry;
-}

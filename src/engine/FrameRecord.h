@@ -74,9 +74,6 @@ public:
     uint8_t* Pixels() { return block_.get() + kFormatSize_bytes; }
     const uint8_t* Pixels() const { return block_.get() + kFormatSize_bytes; }
 
-    BitmapInfoHeader Header() const;
-    PaletteEntry PaletteAt(int index) const;
-
 private:
     size_t size_;
     std::unique_ptr<uint8_t[]> block_;
