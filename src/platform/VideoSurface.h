@@ -50,7 +50,8 @@ public:
 
     // Frame thread. `bottomUpPixels`: kHeight rows of kWidth 8-bit grey pixels,
     // the bottom line first, as the frame record stores them. `paintOver` may be
-    // empty. Allocates nothing.
+    // empty. The images are allocated once, at construction; only the painter
+    // given to `paintOver` allocates, inside Qt.
     void Present(const uint8_t* bottomUpPixels, const PaintOver& paintOver);
 
     // Paints the latest picture at the video rectangle. For the panel's paintEvent.

@@ -1,6 +1,7 @@
 #include "platform/VideoSurface.h"
 
 #include <QCoreApplication>
+#include <QFont>
 #include <QPainter>
 
 #include <algorithm>
@@ -109,7 +110,7 @@ TEST(VideoSurfaceTest, RequestPendingWhenTheSurfaceGoesIsDropped) {
 }
 
 // A producer thread presents uniform pictures of rising grey levels, with an
-// overlay stripe of the same level, while this thread answers the repaint
+// overlay stripe and text of the same level, while this thread answers the repaint
 // requests. Every picture seen must be whole, the levels seen must rise, and the
 // last picture must be seen. The producer waits for a repaint every tenth frame
 // so that the two threads really interleave.
@@ -136,6 +137,11 @@ TEST(VideoSurfaceTest, FramesPresentedOnAnotherThreadArriveWholeAndInOrder) {
             const std::vector<uint8_t> pixels = UniformPicture(grey);
             surface->Present(pixels.data(), [grey](QPainter& painter, const QRect& videoRect) {
                 painter.fillRect(videoRect.adjusted(0, 0, 0, -280), QColor(grey, grey, grey));
+                QFont font = painter.font();
+                font.setStyleStrategy(QFont::NoAntialias);  // blending could round
+                painter.setFont(font);
+                painter.setPen(QColor(grey, grey, grey));
+                painter.drawText(videoRect, Qt::AlignCenter, "text from the frame thread");
             });
             while (frame % 10 == 0 && repaints < static_cast<size_t>(frame / 10)) {
                 std::this_thread::yield();
