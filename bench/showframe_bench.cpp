@@ -101,13 +101,15 @@ BENCHMARK(ConversionAndSurface)->Unit(benchmark::kMicrosecond);
 BENCHMARK(MemcpyOfReadSpan)->Unit(benchmark::kMicrosecond);
 BENCHMARK(SwscaleArea)->Unit(benchmark::kMicrosecond);
 
-// The console report, plus the fastest time per frame of each benchmark.
+// The console report, plus the fastest time per frame of each benchmark (from
+// single runs, or medians when only aggregates are reported).
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.error_occurred || (run.run_type != Run::RT_Iteration && !median)) {
                 continue;
             }
             auto [entry, added] = fastest_us.try_emplace(run.run_name.function_name,
