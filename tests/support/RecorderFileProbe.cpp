@@ -48,6 +48,20 @@ RecorderFileProbe::Result RecorderFileProbe::Probe(const QString& path) {
     return result;
 }
 
+std::vector<RecorderFileProbe::Packet> RecorderFileProbe::Packets(const QString& path) {
+    const QByteArray output = Run("ffprobe", {"-v", "error", "-show_entries", "packet=pos,size",
+                                              "-of", "csv=print_section=0", path});
+    std::vector<Packet> packets;
+    for (const QByteArray& line : output.split('\n')) {
+        // The first packet carries the palette as side data: more fields.
+        const QList<QByteArray> fields = line.split(',');
+        if (fields.size() >= 2 && !fields[1].isEmpty()) {
+            packets.push_back({fields[1].toLongLong(), fields[0].toInt()});
+        }
+    }
+    return packets;
+}
+
 QByteArray RecorderFileProbe::Decode(const QString& path, const char* pixelFormat) {
     return Run("ffmpeg",
                {"-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", pixelFormat, "-"});

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 // Looks at recorded AVI files from outside: through the real ffprobe and
 // ffmpeg, and by reading the file's bytes.
@@ -23,6 +24,13 @@ public:
     };
 
     static Result Probe(const QString& path);
+
+    // Where ffprobe finds each packet: file offset of its data and its size.
+    struct Packet {
+        qint64 position = 0;
+        int size = 0;
+    };
+    static std::vector<Packet> Packets(const QString& path);
 
     // Every frame decoded by ffmpeg into `pixelFormat` (e.g. "gray"), frames
     // one after another, top line first.

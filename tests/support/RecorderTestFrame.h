@@ -23,7 +23,8 @@ public:
         }
     }
 
-    // Fills the picture for frame `index`: a ramp that moves with the index.
+    // Fills the picture for frame `index`: a ramp that moves with the index,
+    // and the index itself in the first two pixels of the bottom line.
     void Paint(int index) {
         uint8_t* pixels = record_.data() + kFormatBytes;
         for (int row = 0; row < kHeight; ++row) {
@@ -31,6 +32,14 @@ public:
                 pixels[row * kWidth + x] = static_cast<uint8_t>(x + 3 * row + 7 * index);
             }
         }
+        pixels[0] = static_cast<uint8_t>(index);
+        pixels[1] = static_cast<uint8_t>(index >> 8);
+    }
+
+    // The index Paint put into a decoded (top-down) picture.
+    static int IndexOf(const uint8_t* topDownPixels) {
+        const uint8_t* bottomLine = topDownPixels + (kHeight - 1) * kWidth;
+        return bottomLine[0] | bottomLine[1] << 8;
     }
 
     const uint8_t* Record() const { return record_.data(); }
