@@ -82,7 +82,7 @@ bool AviLibrary::SetFormat(const uint8_t* format, size_t size,
                            const AviCompressionOptions& options) {
     if (stream_ == nullptr || headerWritten_ || size != kFormatBytes ||
         ReadLe32(format) != static_cast<int32_t>(kHeaderBytes) || ReadLe32(format + 4) != width_ ||
-        ReadLe32(format + 8) != height_ || ReadLe16(format + 14) != 8) {
+        ReadLe32(format + 8) != height_ || ReadLe16(format + 14) != 8 || width_ % 4 != 0) {
         return false;
     }
     const AviCompressor* compressor = AviCompressor::Find(options.handler);

@@ -50,7 +50,8 @@ public:
     bool CreateStream(const StreamInfo& info);
 
     // Sets the stream format from `format` (kFormatBytes: an 8-bit bottom-up
-    // bitmap header of the stream's frame size and its palette) and opens the
+    // bitmap header of the stream's frame size, width a multiple of 4 so rows
+    // need no padding, and its palette) and opens the
     // compressor named by `options.handler`; then writes the file header.
     // Uncompressed frames are stored as palettised bitmaps with this very
     // format block. False when the format doesn't fit the stream, the

@@ -28,27 +28,25 @@ TEST(AviCompressionDialogTest, ShowsTheOptionsAndGivesThemBack) {
         AviCompressionOptions::kFlagKeyFrames | AviCompressionOptions::kFlagDataRate;
     constexpr uint32_t kValid = AviCompressionOptions::kFlagValid;
     struct Case {
-        const char* fourCC;
+        uint32_t fourCC;
         uint32_t flags;
         uint32_t expectedFlags;
     };
     const Case cases[] = {
-        {"DIB ", kBoth, kValid},
-        {"FFV1", kBoth, kValid | AviCompressionOptions::kFlagKeyFrames},
-        {"MJPG", kBoth, kValid | AviCompressionOptions::kFlagDataRate},
-        {"FMP4", kBoth, kValid | kBoth},
-        {"FMP4", 0, kValid},
-        {"FMP4", AviCompressionOptions::kFlagInterleave,
+        {AviFourCC("DIB "), kBoth, kValid},
+        {AviFourCC("FFV1"), kBoth, kValid | AviCompressionOptions::kFlagKeyFrames},
+        {AviFourCC("MJPG"), kBoth, kValid | AviCompressionOptions::kFlagDataRate},
+        {AviFourCC("FMP4"), kBoth, kValid | kBoth},
+        {AviFourCC("FMP4"), 0, kValid},
+        {AviFourCC("FMP4"), AviCompressionOptions::kFlagInterleave,
          kValid | AviCompressionOptions::kFlagInterleave},
     };
     CompressionOptionsDialog dialog;
     for (const Case& test : cases) {
-        SCOPED_TRACE(std::string(test.fourCC) + " " + std::to_string(test.flags));
-        const uint32_t fourCC = uint32_t(test.fourCC[0]) | uint32_t(test.fourCC[1]) << 8 |
-                                uint32_t(test.fourCC[2]) << 16 | uint32_t(test.fourCC[3]) << 24;
-        dialog.Load(Options(fourCC, test.flags));
+        SCOPED_TRACE(static_cast<int>(&test - cases));
+        dialog.Load(Options(test.fourCC, test.flags));
 
-        AviCompressionOptions expected = Options(fourCC, test.expectedFlags);
+        AviCompressionOptions expected = Options(test.fourCC, test.expectedFlags);
         EXPECT_EQ(dialog.Result(), expected);
     }
 }

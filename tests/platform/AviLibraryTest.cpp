@@ -2,6 +2,7 @@
 
 #include <QTemporaryDir>
 
+#include <cstdlib>
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -21,16 +22,11 @@ AviLibrary::StreamInfo QuorvStream() {
     return info;
 }
 
-uint32_t FourCCOf(const char* code) {
-    return uint32_t(uint8_t(code[0])) | uint32_t(uint8_t(code[1])) << 8 |
-           uint32_t(uint8_t(code[2])) << 16 | uint32_t(uint8_t(code[3])) << 24;
-}
-
 AviCompressionOptions OptionsFor(uint32_t fourCC) {
     AviCompressionOptions options;
     options.streamType = AviFourCC("vids");
     options.handler = fourCC;
-    options.quality = 7500;
+    options.quality = 9000;
     options.flags = AviCompressionOptions::kFlagValid;
     return options;
 }
@@ -71,6 +67,22 @@ TEST_P(AviLibraryTest, FfprobeSeesOneStreamOfTheWrittenSeconds) {
     EXPECT_EQ(probe.title, "QuorvTV");
 }
 
+// Grey levels become luma unchanged: full range, no squeeze into 16 … 235.
+// Read from the decoder's own planes, so no conversion of ffmpeg's blurs it.
+TEST_P(AviLibraryTest, LumaKeepsTheFullRangeOfGrey) {
+    const QString path = Record(GetParam()->fourCC, 1);
+
+    const QByteArray decoded = RecorderFileProbe::Decode(path, nullptr);
+    ASSERT_GE(static_cast<size_t>(decoded.size()), RecorderTestFrame::kPixelBytes);
+    frame_.Paint(0);
+    const std::vector<uint8_t> expected = frame_.TopDownPixels();
+    int64_t difference = 0;
+    for (size_t at = 0; at < expected.size(); ++at) {
+        difference += std::abs(int(uint8_t(decoded[int(at)])) - int(expected[at]));
+    }
+    EXPECT_LT(double(difference) / double(expected.size()), 2.0);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryCompressor, AviLibraryTest,
                          ::testing::ValuesIn(AviCompressor::Available()), [](const auto& info) {
                              return std::string(info.param->encoderName ? info.param->encoderName
@@ -82,21 +94,22 @@ INSTANTIATE_TEST_SUITE_P(EveryCompressor, AviLibraryTest,
 // must still be the grey ramp.
 TEST(AviLibraryLosslessTest, FramesDecodePixelIdentical) {
     struct Case {
-        const char* fourCC;
+        uint32_t fourCC;
         const char* decodedFormat;
         size_t paletteBytes;
     };
     constexpr int kFrames = 5;
-    for (const Case& test : {Case{"DIB ", "pal8", 1024}, Case{"FFV1", "gray", 0}}) {
-        SCOPED_TRACE(test.fourCC);
+    for (const Case& test :
+         {Case{AviFourCC("DIB "), "pal8", 1024}, Case{AviFourCC("FFV1"), "gray", 0}}) {
+        SCOPED_TRACE(test.decodedFormat);
         QTemporaryDir folder;
         const QString path = folder.filePath("lossless.avi");
         RecorderTestFrame frame;
         AviLibrary library;
         ASSERT_TRUE(library.OpenFile(path.toStdString()));
         ASSERT_TRUE(library.CreateStream(QuorvStream()));
-        ASSERT_TRUE(library.SetFormat(frame.Record(), AviLibrary::kFormatBytes,
-                                      OptionsFor(FourCCOf(test.fourCC))));
+        ASSERT_TRUE(
+            library.SetFormat(frame.Record(), AviLibrary::kFormatBytes, OptionsFor(test.fourCC)));
         for (int index = 0; index < kFrames; ++index) {
             frame.Paint(index);
             ASSERT_TRUE(library.WriteFrame(index, frame.Pixels(), RecorderTestFrame::kPixelBytes));
@@ -130,7 +143,7 @@ TEST(AviLibraryLosslessTest, UncompressedFormatBlockIsTheFrameRecordsFormat) {
     ASSERT_TRUE(library.OpenFile(path.toStdString()));
     ASSERT_TRUE(library.CreateStream(QuorvStream()));
     ASSERT_TRUE(
-        library.SetFormat(frame.Record(), AviLibrary::kFormatBytes, OptionsFor(FourCCOf("DIB "))));
+        library.SetFormat(frame.Record(), AviLibrary::kFormatBytes, OptionsFor(AviFourCC("DIB "))));
     library.Release();
 
     const QByteArray format = RecorderFileProbe::Chunk(path, "strf");
@@ -143,15 +156,15 @@ TEST(AviLibraryRefusalTest, FormatsAndCompressorsItCannotWrite) {
         const char* what;
         size_t offset;
         uint8_t value;
-        const char* fourCC;
+        uint32_t fourCC;
     };
     const Case cases[] = {
-        {"unknown compressor", 0, 40, "XVID"},
-        {"no compressor", 0, 40, "\0\0\0\0"},
-        {"width other than the stream's", 4, 0x20, "DIB "},
-        {"top-down rows", 11, 0xFF, "DIB "},
-        {"16 bits per pixel", 14, 16, "DIB "},
-        {"header size other than 40", 0, 12, "MJPG"},
+        {"unknown compressor", 0, 40, AviFourCC("XVID")},
+        {"no compressor", 0, 40, 0},
+        {"width other than the stream's", 4, 0x20, AviFourCC("DIB ")},
+        {"top-down rows", 11, 0xFF, AviFourCC("DIB ")},
+        {"16 bits per pixel", 14, 16, AviFourCC("DIB ")},
+        {"header size other than 40", 0, 12, AviFourCC("MJPG")},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
@@ -162,8 +175,7 @@ TEST(AviLibraryRefusalTest, FormatsAndCompressorsItCannotWrite) {
         AviLibrary library;
         ASSERT_TRUE(library.OpenFile(folder.filePath("refused.avi").toStdString()));
         ASSERT_TRUE(library.CreateStream(QuorvStream()));
-        EXPECT_FALSE(
-            library.SetFormat(format.data(), format.size(), OptionsFor(FourCCOf(test.fourCC))));
+        EXPECT_FALSE(library.SetFormat(format.data(), format.size(), OptionsFor(test.fourCC)));
         EXPECT_FALSE(library.IsOpen());
         EXPECT_FALSE(library.WriteFrame(0, frame.Pixels(), RecorderTestFrame::kPixelBytes));
     }

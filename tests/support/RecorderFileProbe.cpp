@@ -63,8 +63,11 @@ std::vector<RecorderFileProbe::Packet> RecorderFileProbe::Packets(const QString&
 }
 
 QByteArray RecorderFileProbe::Decode(const QString& path, const char* pixelFormat) {
-    return Run("ffmpeg",
-               {"-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", pixelFormat, "-"});
+    QStringList arguments{"-v", "error", "-i", path, "-f", "rawvideo"};
+    if (pixelFormat != nullptr) {
+        arguments << "-pix_fmt" << pixelFormat;
+    }
+    return Run("ffmpeg", arguments << "-");
 }
 
 QByteArray RecorderFileProbe::Chunk(const QString& path, const char* fourCC) {

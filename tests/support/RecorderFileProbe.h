@@ -32,8 +32,9 @@ public:
     };
     static std::vector<Packet> Packets(const QString& path);
 
-    // Every frame decoded by ffmpeg into `pixelFormat` (e.g. "gray"), frames
-    // one after another, top line first.
+    // Every frame decoded by ffmpeg into `pixelFormat` (e.g. "gray"; nullptr:
+    // the decoder's own format, unconverted), frames one after another, top
+    // line first.
     static QByteArray Decode(const QString& path, const char* pixelFormat);
 
     // The payload of the first chunk with id `fourCC` in the file's first
