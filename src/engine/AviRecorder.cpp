@@ -57,7 +57,6 @@ AviRecorder::~AviRecorder() {
 bool AviRecorder::Open(const std::string& path, const uint8_t* frameRecord) {
     SingleLock lock(recorderLock_);
     LockPumping(lock);
-    recording_ = false;
     Close();
     const size_t frameBytes = FrameBytesOf(frameRecord);
     if (!available_ || frameBytes == 0 || !FolderIsWritable(path)) {
@@ -74,15 +73,13 @@ bool AviRecorder::Open(const std::string& path, const uint8_t* frameRecord) {
     return CreateRecording(path, frameRecord, frameBytes, options);
 }
 
-// The old file goes only now, after the user confirmed the dialog. Removing
-// it (rather than writing through it) also replaces a link or a read-only
-// file the way a newly created file would.
+// The compressor is set up before the disk is touched, and the old file goes
+// only once it is ready: a compressor that fails leaves the old file alone.
+// Removing it (rather than writing through it) replaces a link or a read-only
+// file the way a new file would; whatever is at `path` after that was
+// created by this call, so a failed header may take it away again.
 bool AviRecorder::CreateRecording(const std::string& path, const uint8_t* frameRecord,
                                   size_t frameBytes, const AviCompressionOptions& options) {
-    ::unlink(path.c_str());
-    if (!library_.OpenFile(path)) {
-        return false;
-    }
     AviLibrary::StreamInfo info;
     info.scale = 1;
     info.rate = kFramesPerSecond;
@@ -90,6 +87,11 @@ bool AviRecorder::CreateRecording(const std::string& path, const uint8_t* frameR
     info.frameHeight = std::abs(ReadLe32(frameRecord + 8));
     info.name = kStreamName;
     if (!library_.CreateStream(info) || !library_.SetFormat(frameRecord, kFormatBytes, options)) {
+        library_.Release();
+        return false;
+    }
+    ::unlink(path.c_str());
+    if (!library_.OpenFile(path)) {
         library_.Release();
         ::unlink(path.c_str());
         return false;

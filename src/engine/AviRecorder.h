@@ -50,9 +50,9 @@ public:
     // file), remembers the choice, then replaces the file at `path` with a new
     // recording, Paused. `frameRecord` starts with the kFormatBytes format
     // block. False, Idle and silent when the folder can't be written, the
-    // dialog is cancelled or the compressor fails; an existing file is touched
-    // only once the dialog is confirmed, and only a file this call created is
-    // removed again.
+    // dialog is cancelled, the compressor fails or the file can't be written;
+    // an existing file is replaced only once the dialog is confirmed and the
+    // compressor is ready, and only a file this call created is removed again.
     bool Open(const std::string& path, const uint8_t* frameRecord);
 
     // Finishes and closes the file; Idle. False only when AVI writing is

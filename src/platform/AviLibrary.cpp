@@ -48,22 +48,11 @@ AviLibrary::~AviLibrary() {
     Release();
 }
 
-bool AviLibrary::OpenFile(const std::string& path) {
-    Release();
-    if (avformat_alloc_output_context2(&container_, nullptr, "avi", nullptr) < 0) {
-        return false;
-    }
-    // The "file:" prefix keeps a name such as "a:b.avi" from being taken for
-    // a protocol.
-    if (avio_open(&container_->pb, ("file:" + path).c_str(), AVIO_FLAG_WRITE) < 0) {
-        Release();
-        return false;
-    }
-    return true;
-}
-
 bool AviLibrary::CreateStream(const StreamInfo& info) {
-    if (container_ == nullptr || stream_ != nullptr || info.scale <= 0 || info.rate <= 0) {
+    if (container_ != nullptr || info.scale <= 0 || info.rate <= 0) {
+        return false;
+    }
+    if (avformat_alloc_output_context2(&container_, nullptr, "avi", nullptr) < 0) {
         return false;
     }
     stream_ = avformat_new_stream(container_, nullptr);
@@ -80,7 +69,7 @@ bool AviLibrary::CreateStream(const StreamInfo& info) {
 
 bool AviLibrary::SetFormat(const uint8_t* format, size_t size,
                            const AviCompressionOptions& options) {
-    if (stream_ == nullptr || headerWritten_ || size != kFormatBytes ||
+    if (stream_ == nullptr || formatSet_ || size != kFormatBytes ||
         ReadLe32(format) != static_cast<int32_t>(kHeaderBytes) || ReadLe32(format + 4) != width_ ||
         ReadLe32(format + 8) != height_ || ReadLe16(format + 14) != 8 || width_ % 4 != 0) {
         return false;
@@ -90,8 +79,18 @@ bool AviLibrary::SetFormat(const uint8_t* format, size_t size,
         return false;
     }
     encoded_ = compressor->encoderName != nullptr;
-    const bool described = encoded_ ? SetEncodedFormat(*compressor, options) : SetRawFormat(format);
-    if (!described || avformat_write_header(container_, nullptr) < 0) {
+    formatSet_ = encoded_ ? SetEncodedFormat(*compressor, options) : SetRawFormat(format);
+    return formatSet_;
+}
+
+bool AviLibrary::OpenFile(const std::string& path) {
+    if (!formatSet_ || container_->pb != nullptr) {
+        return false;
+    }
+    // The "file:" prefix keeps a name such as "a:b.avi" from being taken for
+    // a protocol.
+    if (avio_open(&container_->pb, ("file:" + path).c_str(), AVIO_FLAG_WRITE) < 0 ||
+        avformat_write_header(container_, nullptr) < 0) {
         return false;
     }
     avio_flush(container_->pb);
@@ -182,6 +181,6 @@ void AviLibrary::Release() {
     }
     container_ = nullptr;
     stream_ = nullptr;
-    encoded_ = headerWritten_ = false;
+    encoded_ = formatSet_ = headerWritten_ = false;
     width_ = height_ = 0;
 }

@@ -11,9 +11,11 @@ struct AVFormatContext;
 struct AVPacket;
 struct AVStream;
 
-// Writes one AVI file with one video stream through FFmpeg: create the file,
-// declare the stream, set its format (which picks the compressor), append
-// frames, release. Files grow past 1 GiB and 4 GiB as OpenDML AVI.
+// Writes one AVI file with one video stream through FFmpeg: declare the
+// stream, set its format (which sets up the compressor), create the file,
+// append frames, release. Nothing touches the disk before the compressor is
+// ready, so a compressor that fails leaves any file of that name alone. Files grow past 1 GiB and 4
+// GiB as OpenDML AVI.
 //
 // Every frame reaches the file before WriteFrame returns, so a process killed
 // while recording leaves a file that plays up to its last written frame.
@@ -42,21 +44,23 @@ public:
     AviLibrary& operator=(const AviLibrary&) = delete;
     ~AviLibrary();
 
-    // Creates the file at `path`, or truncates an existing one. False when it
-    // can't be opened for writing; nothing is then created.
-    bool OpenFile(const std::string& path);
-
-    // Declares the video stream. Only after OpenFile, once.
+    // Declares the video stream. First call after construction or Release.
     bool CreateStream(const StreamInfo& info);
 
     // Sets the stream format from `format` (kFormatBytes: an 8-bit bottom-up
     // bitmap header of the stream's frame size, width a multiple of 4 so rows
-    // need no padding, and its palette) and opens the
-    // compressor named by `options.handler`; then writes the file header.
-    // Uncompressed frames are stored as palettised bitmaps with this very
-    // format block. False when the format doesn't fit the stream, the
-    // compressor is unknown or missing, or it refuses its settings.
+    // need no padding, and its palette) and opens the compressor named by
+    // `options.handler`. Uncompressed frames are stored as palettised bitmaps
+    // with this very format block. False when the format doesn't fit the
+    // stream, the compressor is unknown or missing, or it refuses its
+    // settings. Touches no file.
     bool SetFormat(const uint8_t* format, size_t size, const AviCompressionOptions& options);
+
+    // Creates the file at `path` (an existing one is truncated) and writes
+    // its header. Only after SetFormat succeeded. False when the file can't
+    // be opened or the header can't be written; in the latter case the file
+    // has been created.
+    bool OpenFile(const std::string& path);
 
     // Appends frame `index` (the next stream position; 0, 1, 2, …): `size`
     // bytes of bottom-up rows, one byte per pixel. False when the frame could
@@ -64,7 +68,7 @@ public:
     // of the file.
     bool WriteFrame(int64_t index, const uint8_t* pixels, size_t size);
 
-    // True once SetFormat succeeded, until Release.
+    // True once OpenFile succeeded, until Release.
     bool IsOpen() const { return headerWritten_; }
 
     // Finishes the file (indexes, frame counts) and frees everything. Safe to
@@ -81,6 +85,7 @@ private:
     AVStream* stream_ = nullptr;
     AviEncoder encoder_;
     bool encoded_ = false;
+    bool formatSet_ = false;
     bool headerWritten_ = false;
     int width_ = 0;
     int height_ = 0;

@@ -20,6 +20,38 @@
 
 namespace {
 
+// Lets files of this process grow to `limit_bytes` only, as a full disk would.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t limit_bytes)
+        : savedHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit tight = saved_;
+        tight.rlim_cur = limit_bytes;
+        setrlimit(RLIMIT_FSIZE, &tight);
+    }
+    ~ScopedFileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, savedHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    sighandler_t savedHandler_;
+};
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteEarlierRecording(const QString& path) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write("an earlier recording");
+    }
+}
+
 AviCompressionOptions Choose(uint32_t fourCC) {
     AviCompressionOptions options;
     options.streamType = AviFourCC("vids");
@@ -118,24 +150,31 @@ TEST_F(AviRecorderTest, StatesFollowOpenRecordPauseAndClose) {
     EXPECT_TRUE(warnings_.Messages().empty());
 }
 
+// Files already at the path are earlier recordings: they stay as they were
+// unless a new recording really replaces them.
 TEST_F(AviRecorderTest, FailedOpensLeaveTheRecorderIdleAndSilent) {
     QFile plainFile(folder_.filePath("plain"));
     ASSERT_TRUE(plainFile.open(QIODevice::WriteOnly));
     struct Case {
         const char* what;
         std::string path;
+        bool existing;
         bool confirm;
         uint32_t fourCC;
         int dialogRuns;
     };
     const Case cases[] = {
-        {"folder is a file", Path("plain/clip.avi"), true, AviFourCC("DIB "), 0},
-        {"missing folder", Path("missing/clip.avi"), true, AviFourCC("DIB "), 0},
-        {"dialog cancelled", Path("cancelled.avi"), false, AviFourCC("DIB "), 1},
-        {"compressor fails to open", Path("refused.avi"), true, AviFourCC("XVID"), 1},
+        {"folder is a file", Path("plain/clip.avi"), false, true, AviFourCC("DIB "), 0},
+        {"missing folder", Path("missing/clip.avi"), false, true, AviFourCC("DIB "), 0},
+        {"dialog cancelled", Path("cancelled.avi"), true, false, AviFourCC("DIB "), 1},
+        {"compressor fails to open", Path("refused.avi"), true, true, AviFourCC("XVID"), 1},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
+        const QString path = QString::fromStdString(test.path);
+        if (test.existing) {
+            WriteEarlierRecording(path);
+        }
         ASSERT_TRUE(recorder_.Open(Path("previous.avi"), frame_.Record()));
         recorder_.SetRecording(true);
         dialog_.startingPoints.clear();
@@ -147,28 +186,24 @@ TEST_F(AviRecorderTest, FailedOpensLeaveTheRecorderIdleAndSilent) {
         ExpectIdle(test.path);
         EXPECT_EQ(RecorderFileProbe::OpenDescriptors(folder_.filePath("previous.avi")), 0);
         EXPECT_EQ(static_cast<int>(dialog_.startingPoints.size()), test.dialogRuns);
-        EXPECT_FALSE(QFile::exists(QString::fromStdString(test.path)));
+        EXPECT_EQ(ReadAll(path), test.existing ? "an earlier recording" : "");
         dialog_.confirm = true;
         dialog_.choice = Choose(AviFourCC("DIB "));
     }
 }
 
-// The file dialog already asked about overwriting; the compression dialog
-// can still be cancelled, and then the old file must be as it was.
-TEST_F(AviRecorderTest, AnExistingFileIsReplacedOnlyAfterTheDialogIsConfirmed) {
-    const QString path = folder_.filePath("existing.avi");
-    QFile existing(path);
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.write("an earlier recording");
-    existing.close();
+// The header can't be written (the file-size limit stands in for a full
+// disk): the file this call created goes again.
+TEST_F(AviRecorderTest, AFileWhoseHeaderFailsIsRemoved) {
+    const QString path = folder_.filePath("no-room.avi");
+    WriteEarlierRecording(path);
+    {
+        ScopedFileSizeLimit limit(100);
+        EXPECT_FALSE(recorder_.Open(path.toStdString(), frame_.Record()));
+    }
+    ExpectIdle(path.toStdString());
+    EXPECT_FALSE(QFile::exists(path));
 
-    dialog_.confirm = false;
-    EXPECT_FALSE(recorder_.Open(path.toStdString(), frame_.Record()));
-    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
-    EXPECT_EQ(existing.readAll(), "an earlier recording");
-    existing.close();
-
-    dialog_.confirm = true;
     ASSERT_TRUE(recorder_.Open(path.toStdString(), frame_.Record()));
     recorder_.Close();
     EXPECT_EQ(RecorderFileProbe::Probe(path).videoStreams, 1);
@@ -242,16 +277,12 @@ TEST_F(AviRecorderTest, ARefusedFrameIsMarkedAsAWriteError) {
     Arrive(2);
     EXPECT_FALSE(recorder_.HasWriteError());
 
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const sighandler_t savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tight = saved;
-    tight.rlim_cur = QFileInfo(QString::fromStdString(path)).size() + 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-    clock_.AdvanceMs(100);
-    const bool written = recorder_.WriteFrame(frame_.Record());
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
+    bool written = true;
+    {
+        ScopedFileSizeLimit limit(QFileInfo(QString::fromStdString(path)).size() + 1000);
+        clock_.AdvanceMs(100);
+        written = recorder_.WriteFrame(frame_.Record());
+    }
 
     EXPECT_FALSE(written);
     EXPECT_TRUE(recorder_.HasWriteError());

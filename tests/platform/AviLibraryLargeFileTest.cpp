@@ -29,9 +29,9 @@ TEST(AviLibraryLargeFileTest, SlowRecordingPastOneGibibyteReadsBackCompletely) {
     options.handler = AviCompressor::Uncompressed().fourCC;
     {
         AviLibrary library;
-        ASSERT_TRUE(library.OpenFile(path.toStdString()));
         ASSERT_TRUE(library.CreateStream(info));
         ASSERT_TRUE(library.SetFormat(frame.Record(), AviLibrary::kFormatBytes, options));
+        ASSERT_TRUE(library.OpenFile(path.toStdString()));
         uint8_t* stamp = const_cast<uint8_t*>(frame.Pixels());
         for (int index = 0; index < kFrames; ++index) {
             stamp[0] = static_cast<uint8_t>(index);

@@ -1,5 +1,6 @@
 #include "platform/AviLibrary.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -37,10 +38,10 @@ protected:
     QString Record(uint32_t fourCC, int frames) {
         const QString path = folder_.filePath("clip.avi");
         AviLibrary library;
-        EXPECT_TRUE(library.OpenFile(path.toStdString()));
         EXPECT_TRUE(library.CreateStream(QuorvStream()));
         EXPECT_TRUE(
             library.SetFormat(frame_.Record(), AviLibrary::kFormatBytes, OptionsFor(fourCC)));
+        EXPECT_TRUE(library.OpenFile(path.toStdString()));
         for (int index = 0; index < frames; ++index) {
             frame_.Paint(index);
             EXPECT_TRUE(library.WriteFrame(index, frame_.Pixels(), RecorderTestFrame::kPixelBytes));
@@ -106,10 +107,10 @@ TEST(AviLibraryLosslessTest, FramesDecodePixelIdentical) {
         const QString path = folder.filePath("lossless.avi");
         RecorderTestFrame frame;
         AviLibrary library;
-        ASSERT_TRUE(library.OpenFile(path.toStdString()));
         ASSERT_TRUE(library.CreateStream(QuorvStream()));
         ASSERT_TRUE(
             library.SetFormat(frame.Record(), AviLibrary::kFormatBytes, OptionsFor(test.fourCC)));
+        ASSERT_TRUE(library.OpenFile(path.toStdString()));
         for (int index = 0; index < kFrames; ++index) {
             frame.Paint(index);
             ASSERT_TRUE(library.WriteFrame(index, frame.Pixels(), RecorderTestFrame::kPixelBytes));
@@ -140,15 +141,27 @@ TEST(AviLibraryLosslessTest, UncompressedFormatBlockIsTheFrameRecordsFormat) {
     const QString path = folder.filePath("format.avi");
     RecorderTestFrame frame;
     AviLibrary library;
-    ASSERT_TRUE(library.OpenFile(path.toStdString()));
     ASSERT_TRUE(library.CreateStream(QuorvStream()));
     ASSERT_TRUE(
         library.SetFormat(frame.Record(), AviLibrary::kFormatBytes, OptionsFor(AviFourCC("DIB "))));
+    ASSERT_TRUE(library.OpenFile(path.toStdString()));
     library.Release();
 
     const QByteArray format = RecorderFileProbe::Chunk(path, "strf");
     ASSERT_EQ(format.size(), 1064);
     EXPECT_EQ(0, std::memcmp(format.constData(), frame.Record(), 1064));
+
+    // The stream header: video, 1/20 s per frame, frame rectangle 0, 0, 360, 288.
+    const QByteArray header = RecorderFileProbe::Chunk(path, "strh");
+    ASSERT_EQ(header.size(), 56);
+    const auto word = [&](int at) {
+        return *reinterpret_cast<const uint32_t*>(header.data() + at);
+    };
+    EXPECT_EQ(header.left(4), "vids");
+    EXPECT_EQ(word(20), 1u);
+    EXPECT_EQ(word(24), 20u);
+    EXPECT_EQ(word(48), 0u);
+    EXPECT_EQ(word(52), 360u | 288u << 16);
 }
 
 TEST(AviLibraryRefusalTest, FormatsAndCompressorsItCannotWrite) {
@@ -173,9 +186,10 @@ TEST(AviLibraryRefusalTest, FormatsAndCompressorsItCannotWrite) {
         std::vector<uint8_t> format(frame.Record(), frame.Record() + AviLibrary::kFormatBytes);
         format[test.offset] = test.value;
         AviLibrary library;
-        ASSERT_TRUE(library.OpenFile(folder.filePath("refused.avi").toStdString()));
         ASSERT_TRUE(library.CreateStream(QuorvStream()));
         EXPECT_FALSE(library.SetFormat(format.data(), format.size(), OptionsFor(test.fourCC)));
+        EXPECT_FALSE(library.OpenFile(folder.filePath("refused.avi").toStdString()));
+        EXPECT_TRUE(QDir(folder.path()).isEmpty());
         EXPECT_FALSE(library.IsOpen());
         EXPECT_FALSE(library.WriteFrame(0, frame.Pixels(), RecorderTestFrame::kPixelBytes));
     }
