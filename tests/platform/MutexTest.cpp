@@ -68,8 +68,8 @@ TEST(LockPumpingTest, FreeLockIsTakenOnFirstAttemptWithoutPumping) {
     Mutex mutex;
     SingleLock lock(mutex);
     int pumps = 0;
-    EXPECT_TRUE(LockPumpingWith([&](uint32_t ms) { return lock.Lock(ms); }, [&] { ++pumps; },
-                                kNoTimeout));
+    EXPECT_TRUE(
+        LockPumpingWith([&](uint32_t ms) { return lock.Lock(ms); }, [&] { ++pumps; }, kNoTimeout));
     EXPECT_EQ(pumps, 0);
     EXPECT_TRUE(lock.IsLocked());
 }
@@ -108,7 +108,7 @@ TEST(LockPumpingTest, HolderReentersAtOnce) {
     ASSERT_TRUE(LockPumping(outer));
     SingleLock inner(mutex);
     int pumps = 0;
-    EXPECT_TRUE(LockPumpingWith([&](uint32_t ms) { return inner.Lock(ms); }, [&] { ++pumps; },
-                                kNoTimeout));
+    EXPECT_TRUE(
+        LockPumpingWith([&](uint32_t ms) { return inner.Lock(ms); }, [&] { ++pumps; }, kNoTimeout));
     EXPECT_EQ(pumps, 0);
 }
