@@ -177,6 +177,12 @@ bool AviRecorder::WriteFrame(const uint8_t* frameRecord) {
     return true;
 }
 
+int AviRecorder::FramesWritten() {
+    SingleLock lock(recorderLock_);
+    LockPumping(lock);
+    return frameIndex_;
+}
+
 bool AviRecorder::HasWriteError() {
     SingleLock lock(recorderLock_);
     LockPumping(lock);

@@ -81,6 +81,9 @@ public:
     // Cleared by Open and Close.
     bool HasWriteError();
 
+    // Frames written into the open file so far; 0 when Idle.
+    int FramesWritten();
+
     void SetPowerOffAfter(bool on);
     bool GetPowerOffAfter();
 

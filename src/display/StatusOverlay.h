@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QFont>
+#include <cstdint>
+#include <string>
+
+#include "engine/CaptureEngine.h"
+#include "platform/Mutex.h"
+
+class DeviceContext;
+
+// The status text and the recording symbol painted over the live video.
+//
+// Draw runs on the frame thread once per displayed frame, with the engine lock
+// held; Show runs on the user-interface thread. Every operation takes the
+// overlay's own lock; while holding it Draw takes the recorder's, the channel
+// store's, the card's and the schedule's locks, never the other way round.
+class StatusOverlay {
+public:
+    static constexpr uint32_t kVisibleAfterTouch_ms = 2500;
+    static constexpr uint32_t kRebuildInterval_ms = 1000;
+    static constexpr uint64_t kLowDiskBytes = 10'485'760;
+
+    explicit StatusOverlay(CaptureEngine* engine);
+    virtual ~StatusOverlay();
+
+    // Makes the text visible for the next 2.5 s (on), or hides it at the next
+    // frame (off).
+    void Show(int on);
+
+    // Paints the text and the symbol into `video` (client coordinates) and
+    // rebuilds the text at most once a second.
+    void Draw(DeviceContext& dc, const VideoRect& video);
+
+    // The composed text as last rebuilt.
+    std::string Text();
+    bool IsTextVisible();
+
+private:
+    void Rebuild();
+    void LowDiskReaction();
+    std::string FrequencyText();
+    std::string DiskFreeText();
+
+    Mutex lock_{"overlay"};
+    CaptureEngine* engine_;
+    std::string text_;
+    uint32_t lastRebuild_ = 0;
+    bool rebuiltOnce_ = false;
+    int framesDrawn_ = 0;
+    bool textVisible_ = true;
+    uint32_t hideDeadline_ = 0;
+    bool blink_ = true;
+    QFont textFont_;
+    QFont symbolFont_;
+};
