@@ -1,0 +1,120 @@
+#include "emulator/CompositeSignal.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "emulator/SignalLayout.h"
+#include "emulator/TestPicture.h"
+
+using namespace SignalLayout;
+
+namespace {
+
+using LineSamples = std::array<uint8_t, kSamplesPerLine>;
+
+LineSamples MakeBlackLine() {
+    LineSamples line{};
+    line.fill(kBlackLevel);
+    std::fill(line.begin() + kClampStart, line.begin() + kPorchStart, kClampLevel);
+    std::fill(line.begin() + kEdgeStart, line.begin() + kPictureStart, kEdgeLevel);
+    return line;
+}
+
+// Samples [first, last) of the picture area that show pixels [fromX, toX).
+uint32_t FirstSample(uint32_t x) {
+    return std::max(kPictureStart, kPorchStart + kPixelPhase + x * kSamplesPerPixel);
+}
+uint32_t EndSample(uint32_t x) {
+    return x >= kPictureWidth ? kPictureEnd
+                              : std::min(kPictureEnd, kPorchStart + kPixelPhase + x * kSamplesPerPixel);
+}
+
+// Which picture row a frame line shows, or kPictureHeight for a black line.
+uint32_t PictureRow(uint32_t line) {
+    if (line >= kFirstPictureLineField1 && line < kFirstPictureLineField1 + kPictureHeight) {
+        return line - kFirstPictureLineField1;
+    }
+    if (line >= kFirstPictureLineField2 && line < kFirstPictureLineField2 + kPictureHeight) {
+        return line - kFirstPictureLineField2;
+    }
+    return kPictureHeight;
+}
+
+uint8_t ConversionValue(uint8_t level) { return static_cast<uint8_t>(std::min(4 * level, 255)); }
+
+}  // namespace
+
+const uint8_t* CompositeSignal::BlackLine() {
+    static const LineSamples kLine = MakeBlackLine();
+    return kLine.data();
+}
+
+CompositeSignal::CompositeSignal(const TestPicture& picture)
+    : picture_(picture), rows_(kPictureHeight * kSamplesPerLine) {
+    for (uint32_t y = 0; y < kPictureHeight; ++y) {
+        std::memcpy(&rows_[y * kSamplesPerLine], BlackLine(), kSamplesPerLine);
+        RenderPixels(y, kFirstPicturePixel, kPictureWidth);
+    }
+    TestPicture::Square square = picture_.SquareAt(0);
+    for (uint32_t y = square.y; y < square.y + TestPicture::kSquareSize; ++y) {
+        FillPixels(y, square.x, square.x + TestPicture::kSquareSize, picture_.SquareLevel());
+    }
+}
+
+const uint8_t* CompositeSignal::Line(uint32_t line, uint32_t frame) {
+    uint32_t row = PictureRow(line);
+    if (row == kPictureHeight) {
+        return BlackLine();
+    }
+    if (frame != shownFrame_) {
+        ShowFrame(frame);
+    }
+    return &rows_[row * kSamplesPerLine];
+}
+
+// Only the square moves: put the background back where it was and draw it at
+// its new place.
+void CompositeSignal::ShowFrame(uint32_t frame) {
+    constexpr uint32_t kSize = TestPicture::kSquareSize;
+    TestPicture::Square old = picture_.SquareAt(shownFrame_);
+    TestPicture::Square now = picture_.SquareAt(frame);
+    for (uint32_t y = old.y; y < old.y + kSize; ++y) {
+        RenderPixels(y, old.x, old.x + kSize);
+    }
+    for (uint32_t y = now.y; y < now.y + kSize; ++y) {
+        FillPixels(y, now.x, now.x + kSize, picture_.SquareLevel());
+    }
+    shownFrame_ = frame;
+}
+
+void CompositeSignal::RenderPixels(uint32_t y, uint32_t fromX, uint32_t toX) {
+    uint8_t* row = &rows_[y * kSamplesPerLine];
+    const uint8_t* levels = picture_.BackgroundRow(y);
+    for (uint32_t s = FirstSample(fromX); s < EndSample(toX); ++s) {
+        uint32_t x = std::min((s - kPorchStart - kPixelPhase) / kSamplesPerPixel, kPictureWidth - 1);
+        row[s] = levels[x];
+    }
+}
+
+void CompositeSignal::FillPixels(uint32_t y, uint32_t fromX, uint32_t toX, uint8_t level) {
+    uint32_t first = FirstSample(fromX);
+    uint32_t end = EndSample(toX);
+    if (end > first) {
+        std::memset(&rows_[y * kSamplesPerLine + first], level, end - first);
+    }
+}
+
+std::vector<uint8_t> CompositeSignal::ReferencePicture(uint32_t frame) const {
+    std::vector<uint8_t> picture(kPictureWidth * kPictureHeight);
+    const uint8_t* black = BlackLine();
+    for (uint32_t y = 0; y < kPictureHeight; ++y) {
+        for (uint32_t x = 0; x < kPictureWidth; ++x) {
+            uint8_t level = x < kFirstPicturePixel
+                                ? black[kPorchStart + x * kSamplesPerPixel + 4]
+                                : picture_.LevelAt(x, y, frame);
+            picture[y * kPictureWidth + x] = ConversionValue(level);
+        }
+    }
+    return picture;
+}
