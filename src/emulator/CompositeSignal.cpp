@@ -26,8 +26,9 @@ uint32_t FirstSample(uint32_t x) {
     return std::max(kPictureStart, kPorchStart + kPixelPhase + x * kSamplesPerPixel);
 }
 uint32_t EndSample(uint32_t x) {
-    return x >= kPictureWidth ? kPictureEnd
-                              : std::min(kPictureEnd, kPorchStart + kPixelPhase + x * kSamplesPerPixel);
+    return x >= kPictureWidth
+               ? kPictureEnd
+               : std::min(kPictureEnd, kPorchStart + kPixelPhase + x * kSamplesPerPixel);
 }
 
 // Which picture row a frame line shows, or kPictureHeight for a black line.
@@ -40,8 +41,6 @@ uint32_t PictureRow(uint32_t line) {
     }
     return kPictureHeight;
 }
-
-uint8_t ConversionValue(uint8_t level) { return static_cast<uint8_t>(std::min(4 * level, 255)); }
 
 }  // namespace
 
@@ -92,7 +91,8 @@ void CompositeSignal::RenderPixels(uint32_t y, uint32_t fromX, uint32_t toX) {
     uint8_t* row = &rows_[y * kSamplesPerLine];
     const uint8_t* levels = picture_.BackgroundRow(y);
     for (uint32_t s = FirstSample(fromX); s < EndSample(toX); ++s) {
-        uint32_t x = std::min((s - kPorchStart - kPixelPhase) / kSamplesPerPixel, kPictureWidth - 1);
+        uint32_t x =
+            std::min((s - kPorchStart - kPixelPhase) / kSamplesPerPixel, kPictureWidth - 1);
         row[s] = levels[x];
     }
 }
@@ -105,15 +105,27 @@ void CompositeSignal::FillPixels(uint32_t y, uint32_t fromX, uint32_t toX, uint8
     }
 }
 
+// The picture through the decoder's 5 : 1 decimating filter: pixel p is 4 x
+// the 1-2-2-2-2-2-2-2-1 weighted mean of the picture line's samples 5p ... 5p+8,
+// which is what a conversion of the noise-free signal gives.
 std::vector<uint8_t> CompositeSignal::ReferencePicture(uint32_t frame) const {
+    static constexpr int kWeights[9] = {1, 2, 2, 2, 2, 2, 2, 2, 1};
     std::vector<uint8_t> picture(kPictureWidth * kPictureHeight);
-    const uint8_t* black = BlackLine();
+    LineSamples line;
     for (uint32_t y = 0; y < kPictureHeight; ++y) {
-        for (uint32_t x = 0; x < kPictureWidth; ++x) {
-            uint8_t level = x < kFirstPicturePixel
-                                ? black[kPorchStart + x * kSamplesPerPixel + 4]
-                                : picture_.LevelAt(x, y, frame);
-            picture[y * kPictureWidth + x] = ConversionValue(level);
+        std::memcpy(line.data(), BlackLine(), kSamplesPerLine);
+        for (uint32_t s = kPictureStart; s < kPictureEnd; ++s) {
+            uint32_t x =
+                std::min((s - kPorchStart - kPixelPhase) / kSamplesPerPixel, kPictureWidth - 1);
+            line[s] = picture_.LevelAt(x, y, frame);
+        }
+        const uint8_t* samples = line.data() + kPorchStart;
+        for (uint32_t p = 0; p < kPictureWidth; ++p) {
+            int sum = 0;
+            for (uint32_t j = 0; j < 9; ++j) {
+                sum += kWeights[j] * samples[kSamplesPerPixel * p + j];
+            }
+            picture[y * kPictureWidth + p] = static_cast<uint8_t>(std::min(sum >> 2, 255));
         }
     }
     return picture;

@@ -19,7 +19,7 @@ public:
     const uint8_t* Line(uint32_t line, uint32_t frame);
 
     // The picture a 360 x 288 conversion of one field should show in animation
-    // frame `frame`, top row first: 4 x the level, clamped to 255.
+    // frame `frame`, top row first (see the .cpp for the filter).
     std::vector<uint8_t> ReferencePicture(uint32_t frame) const;
 
     // A line without picture: clamp level, porch and edge, then black.

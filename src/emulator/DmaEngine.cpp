@@ -83,7 +83,8 @@ bool DmaEngine::ExecuteNext() {
             programCounter_ += 8;
             writeAddress_ = argument;
             writeRemaining_ = command & kWriteCountMask;
-            if (writeRemaining_ > 0 && memory_.Translate(writeAddress_, writeRemaining_) == nullptr) {
+            if (writeRemaining_ > 0 &&
+                memory_.Translate(writeAddress_, writeRemaining_) == nullptr) {
                 Raise(Fault::AddressFault);
                 return false;
             }

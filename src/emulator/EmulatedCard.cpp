@@ -74,7 +74,9 @@ EmulatedCard::EmulatedCard(std::string_view options)
     }
 }
 
-EmulatedCard::~EmulatedCard() { StopRealTime(); }
+EmulatedCard::~EmulatedCard() {
+    StopRealTime();
+}
 
 void EmulatedCard::AddCard(const Options& options, uint32_t index) {
     ChipIdentity identity = IdentityOf(options.chip);

@@ -242,8 +242,8 @@ uint64_t EmulatedChip::SampleRate_hz() const {
         return 0;
     }
     uint32_t xci = Reg(kPllXci);
-    uint64_t n = (uint64_t{xci & kPllIMask} << 16) | ((Reg(kPllFHi) & 0xFF) << 8) |
-                 (Reg(kPllFLo) & 0xFF);
+    uint64_t n =
+        (uint64_t{xci & kPllIMask} << 16) | ((Reg(kPllFHi) & 0xFF) << 8) | (Reg(kPllFLo) & 0xFF);
     uint64_t divisor = ((xci & kPllC) ? 4 : 6) * ((xci & kPllX) ? 2 : 1);
     uint64_t rate = ((n * kPllReference_hz) >> 16) / divisor;
     return rate >= kMinSampleRate_hz ? rate : 0;
@@ -361,7 +361,8 @@ void EmulatedChip::NoteDmaFault() {
 // The engine runs while RISC and FIFO are enabled and capture is on; it
 // starts from RISC_STRT_ADD each time all three become true.
 void EmulatedChip::UpdateDmaEnable() {
-    bool enable = (Reg(kGpioDmaCtl) & kDmaCtlRiscEnable) && (Reg(kGpioDmaCtl) & kDmaCtlFifoEnable) &&
+    bool enable = (Reg(kGpioDmaCtl) & kDmaCtlRiscEnable) &&
+                  (Reg(kGpioDmaCtl) & kDmaCtlFifoEnable) &&
                   (Reg(kCapCtl) & (kCapCtlCaptureEven | kCapCtlCaptureOdd));
     if (enable && !dmaEnabled_) {
         dma_.Start(Reg(kRiscStrtAdd));

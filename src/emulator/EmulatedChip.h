@@ -28,8 +28,9 @@ public:
     enum class TunerInput { Tuner, Camera };
 
     struct Diagnostics {
-        uint64_t notModelled = 0;   // accesses to registers the model doesn't know
-        uint64_t driverErrors = 0;  // misaligned or outside the window, writes to read-only registers
+        uint64_t notModelled = 0;  // accesses to registers the model doesn't know
+        uint64_t driverErrors =
+            0;  // misaligned or outside the window, writes to read-only registers
         uint32_t lastNotModelledOffset = 0;
     };
 

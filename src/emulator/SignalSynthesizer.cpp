@@ -27,9 +27,10 @@ SignalSynthesizer::SignalSynthesizer(SourceTimebase& timebase, uint64_t seed)
     : timebase_(timebase), snow_(kNoiseSize), grain_(kNoiseSize) {
     uint64_t state = seed;
     for (uint32_t i = 0; i < kNoiseSize; ++i) {
-        snow_[i] = static_cast<uint8_t>(kBlackLevel + NextRandom(state) % (kWhiteLevel - kBlackLevel + 1));
-        grain_[i] = static_cast<int8_t>(static_cast<int>(NextRandom(state) % (2 * kGrainAmplitude + 1)) -
-                                        kGrainAmplitude);
+        snow_[i] =
+            static_cast<uint8_t>(kBlackLevel + NextRandom(state) % (kWhiteLevel - kBlackLevel + 1));
+        grain_[i] = static_cast<int8_t>(
+            static_cast<int>(NextRandom(state) % (2 * kGrainAmplitude + 1)) - kGrainAmplitude);
     }
 }
 

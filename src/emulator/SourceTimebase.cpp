@@ -10,7 +10,9 @@ constexpr uint64_t kFrameFixed = SignalLayout::kSamplesPerFrame << 32;
 
 }  // namespace
 
-SourceTimebase::SourceTimebase(uint64_t seed) : random_(seed | 1) { UpdateStep(); }
+SourceTimebase::SourceTimebase(uint64_t seed) : random_(seed | 1) {
+    UpdateStep();
+}
 
 void SourceTimebase::AlignTo(uint64_t position) {
     position_ = (position % SignalLayout::kSamplesPerFrame) << 32;

@@ -15,8 +15,8 @@ public:
     enum class RateWalk { On, Off };
 
     static constexpr int64_t kRateUnitsPerHz = 16;
-    static constexpr int64_t kWalkStep = 4;    // 0.25 Hz per frame
-    static constexpr int64_t kMaxWalk = 400;   // 25 Hz
+    static constexpr int64_t kWalkStep = 4;   // 0.25 Hz per frame
+    static constexpr int64_t kMaxWalk = 400;  // 25 Hz
     static constexpr int64_t kMaxWalk_hz = kMaxWalk / kRateUnitsPerHz;
 
     explicit SourceTimebase(uint64_t seed);

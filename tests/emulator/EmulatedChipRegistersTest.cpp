@@ -17,9 +17,12 @@ TEST(EmulatedChipRegistersTest, PlainRegistersKeepTheirWritableBits) {
         uint32_t readBack;
     };
     const Case cases[] = {
-        {kIform, 0x58, 0xFFFF'FF1B, 0x1B},  {kTdec, 0x00, 0xFF, 0x7F},  // DEC_FIELD is read only
-        {kVtotalHi, 0x00, 0xFF, 0x03},      {kColorFmt, 0x00, 0xEE, 0xEE},
-        {kI2c, 0x03, 0x01, 0x01},           {kRiscStrtAdd, 0, 0x1234'5678, 0x1234'5678},
+        {kIform, 0x58, 0xFFFF'FF1B, 0x1B},
+        {kTdec, 0x00, 0xFF, 0x7F},  // DEC_FIELD is read only
+        {kVtotalHi, 0x00, 0xFF, 0x03},
+        {kColorFmt, 0x00, 0xEE, 0xEE},
+        {kI2c, 0x03, 0x01, 0x01},
+        {kRiscStrtAdd, 0, 0x1234'5678, 0x1234'5678},
         {kGpioData, 0x00, 0xFFFF'FFFF, 0x00FF'FFFF},
     };
     EmulatedCard card;
@@ -72,8 +75,8 @@ TEST(EmulatedChipRegistersTest, SampleRateFollowsThePllRegisters) {
         {0x4A, 0xAA, 0xAB, 1, 76'363'663},  // PLL_C set
         {0x0C, 0x00, 0x00, 1, 57'272'720},  // PLL_X clear
         {0x8C, 0x92, 0x49, 1, 29'999'990},
-        {0x8E, 0xD9, 0xB4, 0, 0},           // timing generator not on the PLL
-        {0x80, 0x00, 0x10, 1, 0},           // far too slow to run
+        {0x8E, 0xD9, 0xB4, 0, 0},  // timing generator not on the PLL
+        {0x80, 0x00, 0x10, 1, 0},  // far too slow to run
     };
     for (const Case& c : cases) {
         EmulatedCard card;

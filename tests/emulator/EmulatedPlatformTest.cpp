@@ -54,7 +54,7 @@ TEST(EmulatedConfigSpaceTest, OptionsDecideWhichChipsTheScanFinds) {
 
 TEST(EmulatedConfigSpaceTest, AbsentFunctionsAndOtherPortsReadAllOnes) {
     EmulatedCard card;
-    EXPECT_EQ(ReadConfig(card.Ports(), 0, 0, 0), 0x1237'8086u);  // the host bridge
+    EXPECT_EQ(ReadConfig(card.Ports(), 0, 0, 0), 0x1237'8086u);     // the host bridge
     EXPECT_EQ(ReadConfig(card.Ports(), 1, 0x01, 0), 0x0878'109Eu);  // the audio function
     EXPECT_EQ(ReadConfig(card.Ports(), 7, 0x08, 0), 0xFFFF'FFFFu);
     card.Ports().out32(ConfigPorts::kAddressPort, 0x0000'0100u);  // enable bit clear

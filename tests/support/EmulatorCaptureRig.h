@@ -18,14 +18,14 @@ public:
     static constexpr uint32_t kWrites = 674;
     static constexpr uint32_t kWriteBytes = 1'024;
     static constexpr uint32_t kFilled = kWrites * kWriteBytes;  // 690,176
-    static constexpr uint8_t kUntouched = 0xFF;  // a value the signal never carries
+    static constexpr uint8_t kUntouched = 0xFF;                 // a value the signal never carries
 
     explicit EmulatorCaptureRig(EmulatedCard& card, size_t chip = 0)
         : card_(card), driver_(card.Driver()) {
         driver_.Open();
-        window_ = driver_.MapRegisters(EmulatedCard::kFirstBar0 +
-                                           static_cast<uint32_t>(chip) * EmulatedCard::kBarSpacing,
-                                       RegisterWindow::kSize);
+        window_ = driver_.MapRegisters(
+            EmulatedCard::kFirstBar0 + static_cast<uint32_t>(chip) * EmulatedCard::kBarSpacing,
+            RegisterWindow::kSize);
         driver_.AllocateBuffer(kCaptureSize, &capture_, &capturePhysical_);
         driver_.AllocateBuffer(kProgramSize, &program_, &programPhysical_);
         driver_.Close();

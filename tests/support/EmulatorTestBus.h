@@ -56,7 +56,8 @@ public:
     // The two messages the hardware layer's Tune sends for `frequency_hz`.
     bool Tune(int64_t frequency_hz, uint8_t band) {
         auto divider = static_cast<uint32_t>((frequency_hz + 38'871'250) / 62'500);
-        bool first = Message({0xC2, static_cast<uint8_t>(divider >> 8), static_cast<uint8_t>(divider)});
+        bool first =
+            Message({0xC2, static_cast<uint8_t>(divider >> 8), static_cast<uint8_t>(divider)});
         bool second = Message({0xC2, 0xCE, band});
         return first && second;
     }
