@@ -21,7 +21,11 @@ LineSamples MakeBlackLine() {
     return line;
 }
 
-// Samples [first, last) of the picture area that show pixels [fromX, toX).
+uint32_t PixelOfSample(uint32_t s) {
+    return std::min((s - kPorchStart - kPixelPhase) / kSamplesPerPixel, kPictureWidth - 1);
+}
+
+// Samples [first, end) of the picture area that show pixels [fromX, toX).
 uint32_t FirstSample(uint32_t x) {
     return std::max(kPictureStart, kPorchStart + kPixelPhase + x * kSamplesPerPixel);
 }
@@ -31,18 +35,23 @@ uint32_t EndSample(uint32_t x) {
                : std::min(kPictureEnd, kPorchStart + kPixelPhase + x * kSamplesPerPixel);
 }
 
-// Which picture row a frame line shows, or kPictureHeight for a black line.
-uint32_t PictureRow(uint32_t line) {
+}  // namespace
+
+uint32_t CompositeSignal::PictureRow(uint32_t line) {
     if (line >= kFirstPictureLineField1 && line < kFirstPictureLineField1 + kPictureHeight) {
         return line - kFirstPictureLineField1;
     }
     if (line >= kFirstPictureLineField2 && line < kFirstPictureLineField2 + kPictureHeight) {
         return line - kFirstPictureLineField2;
     }
-    return kPictureHeight;
+    return kNoRow;
 }
 
-}  // namespace
+void CompositeSignal::RenderRow(const uint8_t* levels, uint8_t* line) {
+    for (uint32_t s = kPictureStart; s < kPictureEnd; ++s) {
+        line[s] = levels[PixelOfSample(s)];
+    }
+}
 
 const uint8_t* CompositeSignal::BlackLine() {
     static const LineSamples kLine = MakeBlackLine();
@@ -63,7 +72,7 @@ CompositeSignal::CompositeSignal(const TestPicture& picture)
 
 const uint8_t* CompositeSignal::Line(uint32_t line, uint32_t frame) {
     uint32_t row = PictureRow(line);
-    if (row == kPictureHeight) {
+    if (row == kNoRow) {
         return BlackLine();
     }
     if (frame != shownFrame_) {

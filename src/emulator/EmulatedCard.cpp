@@ -44,7 +44,7 @@ void ApplyOption(std::string_view option, EmulatedCard::Options& options) {
         }
     }
     if (option == "camera") {
-        options.input = EmulatedChip::TunerInput::Camera;
+        options.input = EmulatedCard::Input::Camera;
     } else if (option == "none") {
         options.cards = 0;
     } else if (option == "two") {
@@ -57,8 +57,17 @@ void ApplyOption(std::string_view option, EmulatedCard::Options& options) {
 }  // namespace
 
 EmulatedCard::Options EmulatedCard::ParseOptions(std::string_view text) {
+    constexpr std::string_view kVideo = "video:";
     Options options;
     while (!text.empty()) {
+        if (text.substr(0, kVideo.size()) == kVideo) {
+            options.input = Input::VideoFile;
+            options.videoFile = std::string(text.substr(kVideo.size()));
+            if (options.videoFile.empty()) {
+                throw std::invalid_argument("emulation option video: needs a file name");
+            }
+            break;
+        }
         size_t comma = text.find(',');
         ApplyOption(text.substr(0, comma), options);
         text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
@@ -69,8 +78,15 @@ EmulatedCard::Options EmulatedCard::ParseOptions(std::string_view text) {
 EmulatedCard::EmulatedCard(std::string_view options)
     : memory_(modelLock_), camera_("CAMERA", TestPicture::Pattern::Grid, 2) {
     Options parsed = ParseOptions(options);
+    LineSource* fixedInput = nullptr;
+    if (parsed.input == Input::Camera) {
+        fixedInput = &camera_.Signal();
+    } else if (parsed.input == Input::VideoFile) {
+        video_ = std::make_unique<VideoFileSource>(parsed.videoFile);
+        fixedInput = video_.get();
+    }
     for (uint32_t index = 0; index < parsed.cards; ++index) {
-        AddCard(parsed, index);
+        AddCard(parsed, index, fixedInput);
     }
 }
 
@@ -78,7 +94,7 @@ EmulatedCard::~EmulatedCard() {
     StopRealTime();
 }
 
-void EmulatedCard::AddCard(const Options& options, uint32_t index) {
+void EmulatedCard::AddCard(const Options& options, uint32_t index, LineSource* fixedInput) {
     ChipIdentity identity = IdentityOf(options.chip);
     uint32_t bar0 = kFirstBar0 + index * kBarSpacing;
     auto bus = static_cast<uint8_t>(1 + index);
@@ -88,8 +104,8 @@ void EmulatedCard::AddCard(const Options& options, uint32_t index) {
         configSpace_.AddFunction({bus, 0x01, uint32_t{identity.audio} << 16 | kVendor,
                                   kMultimediaOtherClass | identity.revision, bar0 + 0x1000});
     }
-    chips_.push_back(std::make_unique<EmulatedChip>(modelLock_, clock_, memory_, band_, camera_,
-                                                    options.input, 0x5EED'0000u + index));
+    chips_.push_back(std::make_unique<EmulatedChip>(modelLock_, clock_, memory_, band_, fixedInput,
+                                                    0x5EED'0000u + index));
     clock_.AddChip(chips_.back().get());
     memory_.AddRegisterWindow(bar0, chips_.back().get());
 }

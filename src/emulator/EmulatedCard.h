@@ -15,6 +15,7 @@
 #include "emulator/EmulatedPhysMem.h"
 #include "emulator/PictureSource.h"
 #include "emulator/StationBand.h"
+#include "emulator/VideoFileSource.h"
 
 // The emulated card: PCI functions in an emulated configuration space, the
 // physical-memory driver, one chip per card with its tuner, and the band of
@@ -23,10 +24,14 @@
 //
 // Options, comma-separated (empty = one Bt878 with a tuner):
 //   camera      an always-present camera on the tuner's input instead
+//   video:FILE  the video file FILE, decoded with FFmpeg, on that input
+//               instead; everything after "video:" is the file name, so it
+//               comes last
 //   none        no card at all
 //   two         two cards (the first one found is at the lower bus number)
 //   bt848, bt849, bt878, bt879   the chip of the family the cards carry
-// An unknown option throws std::invalid_argument naming it.
+// An unknown option throws std::invalid_argument naming it; a video file
+// that can't be decoded throws std::runtime_error.
 //
 // Time: stepped by hand with AdvanceUs (tests), or following CurrentClock():
 // FollowCurrentClock() makes every register access catch up first, and
@@ -39,17 +44,20 @@ class EmulatedCard {
 public:
     enum class ChipType { Bt848, Bt849, Bt878, Bt879 };
 
+    enum class Input { Tuner, Camera, VideoFile };
+
     struct Options {
         ChipType chip = ChipType::Bt878;
         uint32_t cards = 1;
-        EmulatedChip::TunerInput input = EmulatedChip::TunerInput::Tuner;
+        Input input = Input::Tuner;
+        std::string videoFile;
     };
 
     static constexpr uint32_t kFirstBar0 = 0xE800'0000;
     static constexpr uint32_t kBarSpacing = 0x1'0000;
     static constexpr uint32_t kRealTimeTick_ms = 2;
 
-    // Throws std::invalid_argument for an unknown option.
+    // Throws std::invalid_argument for an unknown option or an empty file name.
     static Options ParseOptions(std::string_view text);
 
     explicit EmulatedCard(std::string_view options = {});
@@ -84,7 +92,7 @@ public:
     void SetMotion(SignalSynthesizer::Motion motion);
 
 private:
-    void AddCard(const Options& options, uint32_t index);
+    void AddCard(const Options& options, uint32_t index, LineSource* fixedInput);
     void RunRealTime();
 
     std::mutex modelLock_;
@@ -93,6 +101,7 @@ private:
     EmulatedPhysMem memory_;
     StationBand band_;
     PictureSource camera_;
+    std::unique_ptr<VideoFileSource> video_;
     std::vector<std::unique_ptr<EmulatedChip>> chips_;
     std::thread realTimeThread_;
     std::atomic<bool> realTimeRunning_{false};

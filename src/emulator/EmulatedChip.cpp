@@ -12,8 +12,8 @@
 //   generator when TGCTRL selects the PLL;
 // - the timing generator (2,268 clocks per line, VTOTAL + 1 lines per frame in
 //   two fields), the DMA engine, the input multiplexer (MUXSEL 2 carries the
-//   tuner or the camera; the other inputs have nothing connected) and the
-//   tuner on the I2C bus.
+//   tuner, or a camera or video file instead; the other inputs have nothing
+//   connected) and the tuner on the I2C bus.
 //
 // Not modelled: the colour decoder, scaler and cropping (their registers only
 // hold values; the samples are always the raw stream), the crystal clock path
@@ -39,7 +39,7 @@
 //
 // Status: PRES and HLOC when a station is within 0.5 MHz of the tuned carrier
 // (PRES alone within 1 MHz), once the tuner has settled for 30 ms after its
-// last message; always for the camera. NUML is set with PRES (every source has
+// last message; always for a camera or video file. NUML is set with PRES (every source has
 // 625 lines). LOF stays clear: the levels never reach the ADC's limits.
 #include "emulator/EmulatedChip.h"
 
@@ -139,14 +139,12 @@ constexpr uint64_t kMinSampleRate_hz = 10'000'000;
 }  // namespace
 
 EmulatedChip::EmulatedChip(std::mutex& modelLock, EmulatedClock& clock, EmulatedPhysMem& memory,
-                           StationBand& band, PictureSource& camera, TunerInput input,
-                           uint64_t seed)
+                           StationBand& band, LineSource* fixedInput, uint64_t seed)
     : modelLock_(modelLock),
       clock_(clock),
       memory_(memory),
       band_(band),
-      camera_(camera),
-      input_(input),
+      fixedInput_(fixedInput),
       timebase_(seed),
       synthesizer_(timebase_, seed * 31 + 7),
       dma_(memory),
@@ -270,7 +268,7 @@ uint32_t EmulatedChip::StatusOfInput() const {
     if (muxsel != kInputTuner) {
         return 0;
     }
-    if (input_ == TunerInput::Camera) {
+    if (fixedInput_ != nullptr) {
         return kLocked;
     }
     if (!tuner_.BandCoversCarrier() || !tuner_.IsSettled(now_us_)) {
@@ -291,8 +289,8 @@ void EmulatedChip::SelectSource() {
     uint32_t muxsel = (Reg(kIform) & kIformMuxselMask) >> kIformMuxselShift;
     if (muxsel != kInputTuner) {
         synthesizer_.Select(nullptr, Reception::None);
-    } else if (input_ == TunerInput::Camera) {
-        synthesizer_.Select(&camera_.Signal(), Reception::Clear);
+    } else if (fixedInput_ != nullptr) {
+        synthesizer_.Select(fixedInput_, Reception::Clear);
     } else if (!tuner_.BandCoversCarrier()) {
         synthesizer_.Select(nullptr, Reception::None);
     } else {

@@ -14,7 +14,7 @@
 
 class EmulatedClock;
 class EmulatedPhysMem;
-class PictureSource;
+class LineSource;
 class StationBand;
 
 // One emulated capture chip of the Bt848 family, reached through its register
@@ -24,9 +24,6 @@ class StationBand;
 // AdvanceLocked expects the caller (EmulatedClock) to hold it.
 class EmulatedChip : public RegisterWindow {
 public:
-    // What feeds the input the system selects (MUXSEL 2).
-    enum class TunerInput { Tuner, Camera };
-
     struct Diagnostics {
         uint64_t notModelled = 0;  // accesses to registers the model doesn't know
         uint64_t driverErrors =
@@ -42,8 +39,10 @@ public:
         uint32_t messages = 0;
     };
 
+    // The input the system selects (MUXSEL 2) carries the tuner, or
+    // `fixedInput` (a camera, a video file) when that isn't null.
     EmulatedChip(std::mutex& modelLock, EmulatedClock& clock, EmulatedPhysMem& memory,
-                 StationBand& band, PictureSource& camera, TunerInput input, uint64_t seed);
+                 StationBand& band, LineSource* fixedInput, uint64_t seed);
 
     uint32_t read32(uint32_t offset) override;
     void write32(uint32_t offset, uint32_t value) override;
@@ -80,8 +79,7 @@ private:
     EmulatedClock& clock_;
     EmulatedPhysMem& memory_;
     StationBand& band_;
-    PictureSource& camera_;
-    TunerInput input_;
+    LineSource* fixedInput_;
     std::array<uint32_t, kSize / 4> registers_{};
     TimingGenerator timing_;
     SourceTimebase timebase_;

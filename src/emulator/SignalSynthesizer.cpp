@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "emulator/CompositeSignal.h"
+#include "emulator/LineSource.h"
 #include "emulator/SignalLayout.h"
 #include "emulator/SourceTimebase.h"
 
@@ -34,9 +34,9 @@ SignalSynthesizer::SignalSynthesizer(SourceTimebase& timebase, uint64_t seed)
     }
 }
 
-void SignalSynthesizer::Select(CompositeSignal* signal, Reception reception) {
-    signal_ = signal;
-    reception_ = signal == nullptr ? Reception::None : reception;
+void SignalSynthesizer::Select(LineSource* source, Reception reception) {
+    source_ = source;
+    reception_ = source == nullptr ? Reception::None : reception;
 }
 
 uint32_t SignalSynthesizer::AnimationFrame() const {
@@ -53,7 +53,7 @@ void SignalSynthesizer::Read(uint8_t* destination, uint64_t count) {
         if (reception_ == Reception::None) {
             CopyNoise(destination, run);
         } else {
-            std::memcpy(destination, signal_->Line(line, AnimationFrame()) + offset, run);
+            std::memcpy(destination, source_->Line(line, AnimationFrame()) + offset, run);
             if (reception_ == Reception::Noisy) {
                 AddNoise(destination, run);
             }

@@ -5,7 +5,7 @@
 
 #include "emulator/Reception.h"
 
-class CompositeSignal;
+class LineSource;
 class SourceTimebase;
 
 // Produces the raw samples the chip's ADC would see on the selected input, in
@@ -21,8 +21,8 @@ public:
 
     SignalSynthesizer(SourceTimebase& timebase, uint64_t seed);
 
-    // `signal` may be null (nothing connected); then the reception is None.
-    void Select(CompositeSignal* signal, Reception reception);
+    // `source` may be null (nothing connected); then the reception is None.
+    void Select(LineSource* source, Reception reception);
     void SetMotion(Motion motion) { motion_ = motion; }
 
     // Animation frame the pictures show now.
@@ -36,7 +36,7 @@ private:
     void AddNoise(uint8_t* destination, uint32_t count);
 
     SourceTimebase& timebase_;
-    CompositeSignal* signal_ = nullptr;
+    LineSource* source_ = nullptr;
     Reception reception_ = Reception::None;
     Motion motion_ = Motion::Moving;
     std::vector<uint8_t> snow_;

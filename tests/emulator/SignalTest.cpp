@@ -115,6 +115,18 @@ TEST(SignalTest, ConversionShowsTheReferencePictureOfEverySource) {
     EXPECT_GT(Psnr(Convert(camera.rig.Capture()), camera.card.CameraReferencePicture()), 30.0);
 }
 
+TEST(SignalTest, OffCentreStationShowsThePictureThroughNoise) {
+    StillCard still;
+    EmulatorTestBus bus(still.card.Chip(0));
+    bus.Tune(56'000'000, 0xA1);  // 0.69 MHz above the first station
+    still.rig.StartEngineCapture();
+    still.rig.FinishPass();
+    double psnr = Psnr(Convert(still.rig.Capture()), still.card.StationReferencePicture(0));
+    EXPECT_GT(psnr, 20.0);
+    EXPECT_LT(psnr, 40.0);
+    EXPECT_NEAR(still.rig.LockIndex(), 32, 2);
+}
+
 TEST(SignalTest, ReferencePictureSpansBlackToWhite) {
     EmulatedCard card;
     std::vector<uint8_t> picture = card.StationReferencePicture(0);
