@@ -406,3 +406,8 @@ void EmulatedChip::SetMotion(SignalSynthesizer::Motion motion) {
     std::lock_guard lock(modelLock_);
     synthesizer_.SetMotion(motion);
 }
+
+void EmulatedChip::SetI2cTrace(I2cTunerSlave::Trace trace) {
+    std::lock_guard lock(modelLock_);
+    i2c_.SetTrace(std::move(trace));
+}

@@ -60,6 +60,8 @@ public:
     DmaEngine::State DmaState() const;
     void SetRateWalk(SourceTimebase::RateWalk walk, int64_t offset_hz);
     void SetMotion(SignalSynthesizer::Motion motion);
+    // The trace runs with the model lock held.
+    void SetI2cTrace(I2cTunerSlave::Trace trace);
 
 private:
     uint32_t ReadLocked(uint32_t offset);

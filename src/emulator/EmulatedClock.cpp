@@ -17,6 +17,9 @@ void EmulatedClock::Advance(uint64_t duration_us) {
 }
 
 void EmulatedClock::SetMode(Mode mode) {
+    if (mode == mode_) {
+        return;
+    }
     mode_ = mode;
     lastClock_us_ = CurrentClock().Microseconds();
 }

@@ -21,6 +21,14 @@ void I2cTunerSlave::OnMasterLines(bool scl, bool sda, uint64_t now_us) {
 }
 
 void I2cTunerSlave::Step(Event event, bool sda, uint64_t now_us) {
+    State from = state_;
+    Transition(event, sda, now_us);
+    if (trace_ && state_ != from) {
+        trace_(from, event, state_);
+    }
+}
+
+void I2cTunerSlave::Transition(Event event, bool sda, uint64_t now_us) {
     if (event == Event::Start || event == Event::Stop) {
         pullingSda_ = false;
         bits_ = 0;

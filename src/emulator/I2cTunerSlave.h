@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 class TunerModule;
 
@@ -17,7 +18,12 @@ public:
     enum class State { Idle, Address, AddressAck, Data, DataAck, NotAddressed };
     enum class Event { Start, Stop, ClockRise, ClockFall };
 
+    // Called on every state change, for tests and debugging.
+    using Trace = std::function<void(State from, Event event, State to)>;
+
     explicit I2cTunerSlave(TunerModule& tuner);
+
+    void SetTrace(Trace trace) { trace_ = std::move(trace); }
 
     // The master's line levels after a write to the I2C register.
     void OnMasterLines(bool scl, bool sda, uint64_t now_us);
@@ -30,9 +36,11 @@ public:
 
 private:
     void Step(Event event, bool sda, uint64_t now_us);
+    void Transition(Event event, bool sda, uint64_t now_us);
     void ShiftIn(bool sda);
 
     TunerModule& tuner_;
+    Trace trace_;
     State state_ = State::Idle;
     bool scl_ = true;
     bool sda_ = true;

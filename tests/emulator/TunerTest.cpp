@@ -53,6 +53,29 @@ TEST(TunerTest, OtherAddressesAreNotAcknowledgedNorDecoded) {
     EXPECT_EQ(card.Chip(0).GetTunerState().divider, 0x1020u);
 }
 
+TEST(TunerTest, SlaveStateMachineWalksThroughAMessage) {
+    using State = I2cTunerSlave::State;
+    struct Case {
+        std::initializer_list<uint8_t> bytes;
+        std::vector<State> states;
+    };
+    const Case cases[] = {
+        {{0xC2, 0x12},
+         {State::Address, State::AddressAck, State::Data, State::DataAck, State::Data,
+          State::Idle}},
+        {{0xC0, 0x12}, {State::Address, State::NotAddressed, State::Idle}},
+    };
+    for (const Case& c : cases) {
+        EmulatedCard card;
+        std::vector<State> states;
+        card.Chip(0).SetI2cTrace(
+            [&states](State, I2cTunerSlave::Event, State to) { states.push_back(to); });
+        EmulatorTestBus bus(card.Chip(0));
+        bus.Message(c.bytes);
+        EXPECT_EQ(states, c.states);
+    }
+}
+
 // The acknowledge is the tuner pulling SDA low while the chip releases it: the
 // register reads the wired-AND of both.
 TEST(TunerTest, I2cRegisterReadsTheWiredAndOfChipAndTuner) {
