@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "emulator/ChipRegisters.h"
 #include "emulator/EmulatedCard.h"
 #include "support/EmulatorCaptureRig.h"
@@ -134,6 +137,28 @@ TEST(EmulatedChipRegistersTest, FollowingTheClockAdvancesOnRegisterAccess) {
     EXPECT_EQ(rig.Read(kFcap), 0u);
     clock.SleepMs(1'000);
     EXPECT_EQ(rig.Read(kFcap), 50u);
+}
+
+// With a stepped clock the real-time thread's 2 ms sleeps step the clock, so
+// emulated time races ahead without any real wait.
+TEST(EmulatedChipRegistersTest, RealTimeThreadAdvancesTheModelUntilStopped) {
+    ManualClock clock;
+    ScopedClock installed(clock);
+    EmulatedCard card;
+    EmulatorCaptureRig rig(card);
+    rig.StartClock();
+    card.StartRealTime();
+    card.StartRealTime();  // a second start is ignored
+    uint32_t fields = 0;
+    for (int poll = 0; poll < 1'000'000 && fields < 10; ++poll) {
+        fields = rig.Read(kFcap);
+    }
+    card.StopRealTime();
+    EXPECT_GE(fields, 10u);
+    uint64_t stoppedAt_us = clock.Microseconds();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(clock.Microseconds(), stoppedAt_us);  // nobody steps the clock any more
+    card.StopRealTime();
 }
 
 }  // namespace
