@@ -55,14 +55,14 @@ namespace {
 
 enum class Access { Plain, ReadOnly, SideEffect };
 
-struct RegisterSpec {
+struct RegisterEntry {
     uint32_t offset;
     uint32_t writable;
     uint32_t reset;
     Access access;
 };
 
-constexpr RegisterSpec kRegisterTable[] = {
+constexpr RegisterEntry kRegisterTable[] = {
     {kDstatus, 0x00, 0x00, Access::ReadOnly},
     {kIform, 0xFF, 0x58, Access::Plain},
     {kTdec, 0x7F, 0x00, Access::Plain},
@@ -124,10 +124,10 @@ constexpr RegisterSpec kRegisterTable[] = {
     {kGpioData, 0xFF'FFFF, 0x00, Access::Plain},
 };
 
-const RegisterSpec* FindRegister(uint32_t offset) {
-    for (const RegisterSpec& spec : kRegisterTable) {
-        if (spec.offset == offset) {
-            return &spec;
+const RegisterEntry* FindRegister(uint32_t offset) {
+    for (const RegisterEntry& entry : kRegisterTable) {
+        if (entry.offset == offset) {
+            return &entry;
         }
     }
     return nullptr;
@@ -150,8 +150,8 @@ EmulatedChip::EmulatedChip(std::mutex& modelLock, EmulatedClock& clock, Emulated
       dma_(memory),
       tuner_(band.Carrier_hz(0)),
       i2c_(tuner_) {
-    for (const RegisterSpec& spec : kRegisterTable) {
-        Reg(spec.offset) = spec.reset;
+    for (const RegisterEntry& entry : kRegisterTable) {
+        Reg(entry.offset) = entry.reset;
     }
 }
 
@@ -190,8 +190,8 @@ void EmulatedChip::write8(uint32_t offset, uint8_t value) {
 }
 
 uint32_t EmulatedChip::ReadLocked(uint32_t offset) {
-    const RegisterSpec* spec = FindRegister(offset);
-    if (spec == nullptr) {
+    const RegisterEntry* entry = FindRegister(offset);
+    if (entry == nullptr) {
         ++diagnostics_.notModelled;
         diagnostics_.lastNotModelledOffset = offset;
         return 0;
@@ -213,13 +213,13 @@ uint32_t EmulatedChip::ReadLocked(uint32_t offset) {
 }
 
 void EmulatedChip::WriteLocked(uint32_t offset, uint32_t value) {
-    const RegisterSpec* spec = FindRegister(offset);
-    if (spec == nullptr) {
+    const RegisterEntry* entry = FindRegister(offset);
+    if (entry == nullptr) {
         ++diagnostics_.notModelled;
         diagnostics_.lastNotModelledOffset = offset;
         return;
     }
-    if (spec->access == Access::ReadOnly) {
+    if (entry->access == Access::ReadOnly) {
         ++diagnostics_.driverErrors;
         return;
     }
@@ -227,7 +227,7 @@ void EmulatedChip::WriteLocked(uint32_t offset, uint32_t value) {
         Reg(kIntStat) &= ~value;
         return;
     }
-    Reg(offset) = (Reg(offset) & ~spec->writable) | (value & spec->writable);
+    Reg(offset) = (Reg(offset) & ~entry->writable) | (value & entry->writable);
     if (offset == kCapCtl || offset == kGpioDmaCtl) {
         UpdateDmaEnable();
     } else if (offset == kI2c) {
