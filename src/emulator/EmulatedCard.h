@@ -36,7 +36,9 @@
 // Time: stepped by hand with AdvanceUs (tests), or following CurrentClock():
 // FollowCurrentClock() makes every register access catch up first, and
 // StartRealTime() also runs a thread that catches up every 2 ms so DMA goes on
-// while nobody reads a register. Destruction stops the thread.
+// while nobody reads a register. StopRealTime ends the thread (accesses keep
+// following the clock); destruction stops it too. The card must outlive every
+// user of its register windows and buffers (the process-wide registerWindow).
 //
 // Thread safety: every call may come from any thread; one model lock guards
 // all chips, memory and the band.
