@@ -19,7 +19,7 @@ public:
 
     // Dialog base units of the dialog font, fixed so every described pixel
     // position comes out the same on every machine.
-    static constexpr int kBaseUnitX = 5;
+    static constexpr int kBaseUnitX = 6;
     static constexpr int kBaseUnitY = 10;
 
     static QRect ToPixels(const ControlTemplate& control);

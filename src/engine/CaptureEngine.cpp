@@ -1,5 +1,7 @@
 #include "engine/CaptureEngine.h"
 
+#include <filesystem>
+
 #include "display/RecordingSchedule.h"
 #include "display/StatusOverlay.h"
 #include "engine/HorizontalLock.h"
@@ -48,7 +50,8 @@ CaptureEngine::CaptureEngine(CaptureCard* card, VideoSurface* surface, int origi
     ProgramChip();
     hAdjust_ = correctedFrequency_ = card_->GetPllFrequency();
     frameRecord_ = std::make_unique<FrameRecord>();
-    channelFileComplete_ = Load();
+    // A missing file is no loss; a damaged one is kept for the user.
+    channelFileComplete_ = Load() || !std::filesystem::exists(ChannelFilePath());
     overlay_ = std::make_unique<StatusOverlay>(this);
     schedule_ = std::make_unique<RecordingSchedule>();
 }

@@ -64,8 +64,9 @@ public:
     int GetVAdjust();
     bool TuneToChannel(int index);
 
-    // True when the channel file was read completely at construction; a file
-    // that wasn't is left alone at destruction rather than overwritten.
+    // True when the channel file was read completely at construction, or there
+    // was none; a damaged file is left alone at destruction rather than
+    // overwritten with the part that could be read.
     bool ChannelFileLoadedCompletely() const { return channelFileComplete_; }
 
     VideoRect GetVideoRect() const { return videoRect_; }

@@ -23,9 +23,9 @@ TEST(DialogBuilderTest, MainPanelTemplateBuildsEveryControlWithItsIdClassAndPlac
     EXPECT_EQ(qobject_cast<QLabel*>(ChildById(&panel, 1013))->text(), "V Step");
     EXPECT_EQ(qobject_cast<FlatButton*>(ChildById(&panel, 1008))->text(), "Record");
 
-    // Dialog units scale by the fixed base units: x * 5 / 4, y * 10 / 8.
-    EXPECT_EQ(ChildById(&panel, 1009)->geometry(), QRect(80, 5, 55, 15));
-    EXPECT_EQ(ChildById(&panel, 1021)->geometry(), QRect(80, 97, 55, 50));
+    // Dialog units scale by the fixed base units: x * 6 / 4, y * 10 / 8.
+    EXPECT_EQ(ChildById(&panel, 1009)->geometry(), QRect(96, 5, 66, 15));
+    EXPECT_EQ(ChildById(&panel, 1021)->geometry(), QRect(96, 97, 66, 50));
 }
 
 TEST(DialogBuilderTest, OverrideReplacesTheWidgetOfOneId) {

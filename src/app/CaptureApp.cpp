@@ -1,0 +1,49 @@
+#include "app/CaptureApp.h"
+
+#include <QApplication>
+
+#include "app/ClassicPalette.h"
+#include "app/HardwarePlatform.h"
+#include "app/MainPanel.h"
+#include "app/ModalRunner.h"
+#include "app/QtFileChooser.h"
+#include "app/QtWarningBox.h"
+#include "app/dialogs/CompressionOptionsDialog.h"
+#include "platform/DataPaths.h"
+#include "platform/LogindPowerService.h"
+#include "platform/TerminationSignals.h"
+#include "platform/WarningBox.h"
+
+CaptureApp::CaptureApp(HardwarePlatform& hardware) : hardware_(hardware) {}
+
+int CaptureApp::InitInstance() {
+    QApplication::setPalette(ClassicPalette());
+    QtWarningBox warningBox;
+    SetWarningBox(&warningBox);
+    const DataPaths paths = DataPaths::ForThisProgram();
+    QtFileChooser fileChooser;
+    CompressionOptionsDialog compressionDialog;
+    LogindPowerService power;
+    ModalRunner modal;
+
+    PanelServices services;
+    services.ports = &hardware_.Ports();
+    services.driver = &hardware_.Driver();
+    services.fileChooser = &fileChooser;
+    services.compressionDialog = &compressionDialog;
+    services.power = &power;
+    services.modal = &modal;
+    services.channelFile = paths.ChannelFile();
+    services.optionsFile = paths.OptionsFile();
+    {
+        MainPanel panel(services);
+        // Ending the session or a termination signal closes the panel like
+        // Escape does, so capture stops and an open recording is finished.
+        TerminationSignals terminations;
+        QObject::connect(&terminations, &TerminationSignals::Received, &panel, &MainPanel::reject);
+        QObject::connect(qApp, &QGuiApplication::commitDataRequest, &panel, &MainPanel::reject);
+        modal.Run(panel);
+    }
+    SetWarningBox(nullptr);
+    return 0;
+}

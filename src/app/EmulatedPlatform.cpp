@@ -1,0 +1,10 @@
+#include "app/EmulatedPlatform.h"
+
+EmulatedPlatform::EmulatedPlatform(const std::string& options) : card_(options) {
+    card_.FollowCurrentClock();
+    card_.StartRealTime();
+}
+
+EmulatedPlatform::~EmulatedPlatform() {
+    card_.StopRealTime();
+}
