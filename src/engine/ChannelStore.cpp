@@ -9,7 +9,7 @@
 #include "platform/SingleLock.h"
 #include "util/ArchiveReader.h"
 #include "util/ArchiveWriter.h"
-#include "util/AtomicFile.h"
+#include "platform/AtomicFile.h"
 #include "util/ExtString.h"
 
 namespace {

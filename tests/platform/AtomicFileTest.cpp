@@ -1,4 +1,4 @@
-#include "util/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <signal.h>
 #include <sys/resource.h>
