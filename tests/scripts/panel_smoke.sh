@@ -12,6 +12,8 @@ trap 'rm -rf "$work"' EXIT
 # near the build; settings go to a private home.
 cp "$program" "$work/quorvtv"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data"
+# A real X server this time, whatever the suite's default platform is.
+export QT_QPA_PLATFORM=xcb
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 shots=${QUORV_SCREENSHOT_DIR:-$work}
 
@@ -40,5 +42,6 @@ done
 wait "$pid"
 SESSION
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/session.sh" "$work" "$shots"
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/session.sh" "$work" "$shots" ||
+    { cat "$work/out.log"; exit 1; }
 echo "panel smoke test passed"
