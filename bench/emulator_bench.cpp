@@ -1,0 +1,93 @@
+// Cost of the emulated card: how many emulated seconds one CPU second buys,
+// and how much of a core the real-time mode takes while capturing at 25 frames
+// per second.
+//
+//   cmake --build build-rel --target emulator_bench && ./build-rel/bench/emulator_bench
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <thread>
+#include <vector>
+
+#include "emulator/ChipRegisters.h"
+#include "emulator/EmulatedCard.h"
+
+namespace {
+
+using namespace ChipRegisters;
+
+// Programs the card as the capture engine does: PLL at 35,438,456 Hz, 625
+// lines, the DMA program that fills 674 x 1,024 bytes per frame.
+void StartCapture(EmulatedCard& card) {
+    PhysMemDriver& driver = card.Driver();
+    driver.Open();
+    RegisterWindow* window = driver.MapRegisters(EmulatedCard::kFirstBar0, RegisterWindow::kSize);
+    uint8_t* capture = nullptr;
+    uint8_t* program = nullptr;
+    uint32_t capturePhysical = 0;
+    uint32_t programPhysical = 0;
+    driver.AllocateBuffer(691'200, &capture, &capturePhysical);
+    driver.AllocateBuffer(7'168, &program, &programPhysical);
+    driver.Close();
+    std::vector<uint32_t> words = {0x8000'8004u, 0, 0x8000'0006u, 0};
+    for (uint32_t k = 0; k < 674; ++k) {
+        words.push_back(0x1C00'0400u);
+        words.push_back(capturePhysical + 1'024 * k);
+    }
+    words.push_back(0x7C00'0000u);
+    words.push_back(programPhysical);
+    std::memcpy(program, words.data(), words.size() * 4);
+    window->write32(kPllXci, 0x8E);
+    window->write32(kPllFHi, 0xD9);
+    window->write32(kPllFLo, 0xB4);
+    window->write32(kVtotalLo, 0x70);
+    window->write32(kVtotalHi, 0x02);
+    window->write32(kTgctrl, kTgckiPll << kTgctrlTgckiShift);
+    window->write32(kRiscStrtAdd, programPhysical);
+    window->write32(kGpioDmaCtl, 3);
+    window->write32(kCapCtl, 3);
+}
+
+// One emulated second in the 2 ms steps the real-time thread takes.
+void BM_EmulatedSecond(benchmark::State& state) {
+    EmulatedCard card;
+    StartCapture(card);
+    for (auto _ : state) {
+        for (int step = 0; step < 500; ++step) {
+            card.AdvanceUs(2'000);
+        }
+    }
+    state.counters["emulated_s_per_cpu_s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_EmulatedSecond)->Unit(benchmark::kMillisecond);
+
+double ProcessCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Real-time mode for 3 s of wall time while this thread sleeps: the CPU the
+// process uses is the emulator's.
+void BM_RealTimeMode(benchmark::State& state) {
+    EmulatedCard card;
+    StartCapture(card);
+    for (auto _ : state) {
+        double cpuBefore = ProcessCpuSeconds();
+        auto wallBefore = std::chrono::steady_clock::now();
+        card.StartRealTime();
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        card.StopRealTime();
+        double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
+        state.counters["core_percent"] = 100.0 * (ProcessCpuSeconds() - cpuBefore) / wall;
+    }
+}
+BENCHMARK(BM_RealTimeMode)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,168 @@
+#include "emulator/EmulatedCard.h"
+
+#include <stdexcept>
+
+#include "platform/Clock.h"
+
+namespace {
+
+constexpr uint32_t kVendor = 0x109E;
+constexpr uint32_t kMultimediaVideoClass = 0x0400'0000;
+constexpr uint32_t kMultimediaOtherClass = 0x0480'0000;
+
+struct ChipIdentity {
+    uint16_t video;
+    uint16_t audio;  // 0 when the chip has no audio function
+    uint8_t revision;
+};
+
+ChipIdentity IdentityOf(EmulatedCard::ChipType chip) {
+    switch (chip) {
+        case EmulatedCard::ChipType::Bt848:
+            return {0x0350, 0, 0x12};
+        case EmulatedCard::ChipType::Bt849:
+            return {0x0351, 0, 0x12};
+        case EmulatedCard::ChipType::Bt878:
+            return {0x036E, 0x0878, 0x11};
+        case EmulatedCard::ChipType::Bt879:
+            return {0x036F, 0x0879, 0x11};
+    }
+    return {0x036E, 0x0878, 0x11};
+}
+
+void ApplyOption(std::string_view option, EmulatedCard::Options& options) {
+    static const std::pair<std::string_view, EmulatedCard::ChipType> kChips[] = {
+        {"bt848", EmulatedCard::ChipType::Bt848},
+        {"bt849", EmulatedCard::ChipType::Bt849},
+        {"bt878", EmulatedCard::ChipType::Bt878},
+        {"bt879", EmulatedCard::ChipType::Bt879},
+    };
+    for (const auto& [name, chip] : kChips) {
+        if (option == name) {
+            options.chip = chip;
+            return;
+        }
+    }
+    if (option == "camera") {
+        options.input = EmulatedCard::Input::Camera;
+    } else if (option == "none") {
+        options.cards = 0;
+    } else if (option == "two") {
+        options.cards = 2;
+    } else if (!option.empty()) {
+        throw std::invalid_argument("unknown emulation option: " + std::string(option));
+    }
+}
+
+}  // namespace
+
+EmulatedCard::Options EmulatedCard::ParseOptions(std::string_view text) {
+    constexpr std::string_view kVideo = "video:";
+    Options options;
+    while (!text.empty()) {
+        if (text.substr(0, kVideo.size()) == kVideo) {
+            options.input = Input::VideoFile;
+            options.videoFile = std::string(text.substr(kVideo.size()));
+            if (options.videoFile.empty()) {
+                throw std::invalid_argument("emulation option video: needs a file name");
+            }
+            break;
+        }
+        size_t comma = text.find(',');
+        ApplyOption(text.substr(0, comma), options);
+        text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
+    }
+    return options;
+}
+
+EmulatedCard::EmulatedCard(std::string_view options)
+    : memory_(modelLock_), camera_("CAMERA", TestPicture::Pattern::Grid, 2) {
+    Options parsed = ParseOptions(options);
+    LineSource* fixedInput = nullptr;
+    if (parsed.input == Input::Camera) {
+        fixedInput = &camera_.Signal();
+    } else if (parsed.input == Input::VideoFile) {
+        video_ = std::make_unique<VideoFileSource>(parsed.videoFile);
+        fixedInput = video_.get();
+    }
+    for (uint32_t index = 0; index < parsed.cards; ++index) {
+        AddCard(parsed, index, fixedInput);
+    }
+}
+
+EmulatedCard::~EmulatedCard() {
+    StopRealTime();
+}
+
+void EmulatedCard::AddCard(const Options& options, uint32_t index, LineSource* fixedInput) {
+    ChipIdentity identity = IdentityOf(options.chip);
+    uint32_t bar0 = kFirstBar0 + index * kBarSpacing;
+    auto bus = static_cast<uint8_t>(1 + index);
+    configSpace_.AddFunction({bus, 0x00, uint32_t{identity.video} << 16 | kVendor,
+                              kMultimediaVideoClass | identity.revision, bar0});
+    if (identity.audio != 0) {
+        configSpace_.AddFunction({bus, 0x01, uint32_t{identity.audio} << 16 | kVendor,
+                                  kMultimediaOtherClass | identity.revision, bar0 + 0x1000});
+    }
+    chips_.push_back(std::make_unique<EmulatedChip>(modelLock_, clock_, memory_, band_, fixedInput,
+                                                    0x5EED'0000u + index));
+    clock_.AddChip(chips_.back().get());
+    memory_.AddRegisterWindow(bar0, chips_.back().get());
+}
+
+void EmulatedCard::AdvanceUs(uint64_t duration_us) {
+    std::lock_guard lock(modelLock_);
+    clock_.Advance(duration_us);
+}
+
+void EmulatedCard::FollowCurrentClock() {
+    std::lock_guard lock(modelLock_);
+    clock_.SetMode(EmulatedClock::Mode::FollowCurrentClock);
+}
+
+void EmulatedCard::StartRealTime() {
+    if (realTimeRunning_.exchange(true)) {
+        return;
+    }
+    FollowCurrentClock();
+    realTimeThread_ = std::thread([this] { RunRealTime(); });
+}
+
+void EmulatedCard::StopRealTime() {
+    if (!realTimeRunning_.exchange(false)) {
+        return;
+    }
+    realTimeThread_.join();
+}
+
+void EmulatedCard::RunRealTime() {
+    while (realTimeRunning_) {
+        {
+            std::lock_guard lock(modelLock_);
+            clock_.CatchUp();
+        }
+        CurrentClock().SleepMs(kRealTimeTick_ms);
+    }
+}
+
+std::vector<uint8_t> EmulatedCard::StationReferencePicture(size_t index) {
+    std::lock_guard lock(modelLock_);
+    return band_.Source(index).Signal().ReferencePicture(0);
+}
+
+std::vector<uint8_t> EmulatedCard::CameraReferencePicture() {
+    std::lock_guard lock(modelLock_);
+    return camera_.Signal().ReferencePicture(0);
+}
+
+void EmulatedCard::SetRateWalk(SourceTimebase::RateWalk walk, int64_t offset_hz) {
+    for (auto& chip : chips_) {
+        chip->SetRateWalk(walk, offset_hz);
+    }
+}
+
+void EmulatedCard::SetMotion(SignalSynthesizer::Motion motion) {
+    for (auto& chip : chips_) {
+        chip->SetMotion(motion);
+    }
+}
