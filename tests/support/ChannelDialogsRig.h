@@ -8,26 +8,26 @@
 
 #include "emulator/EmulatedCard.h"
 #include "engine/CaptureEngine.h"
-#include "engine/ChannelStore.h"
 #include "hardware/CaptureCard.h"
 #include "support/ChannelDialogsModalRunner.h"
 #include "support/FakeMicrosecondClock.h"
 #include "support/RecorderFakeDialog.h"
 
-// An engine on the emulated card (five stations) for the channel dialogs,
-// with time stepped: every sleep and every microsecond read moves the clock
-// and the emulated card follows it, so a full band sweep runs without real
-// waiting. Capture is stopped after the engine started it: no frame thread
-// reads the pictures, and synthesising them would only cost time. The
-// dialog's channel file lies in a temporary folder.
+// An engine on the emulated card (five stations) for the channel dialogs, in
+// stepped time: sleeps and microsecond reads move the clock and the card
+// follows it, so a band sweep runs without real waiting. Capture is stopped
+// once the engine started it, as no frame thread reads the pictures. The
+// channel files lie in a temporary folder.
 class ChannelDialogsRig {
 public:
+    using Lines = std::vector<std::string>;
+
     ChannelDialogsRig() {
         emulated.FollowCurrentClock();
         card = std::make_unique<CaptureCard>(emulated.Ports(), emulated.Driver());
-        const CaptureEngine::Services services{
-            Path("engine.cnl"), &compression, Path("engine.avs"), {}};
-        engine = std::make_unique<CaptureEngine>(card.get(), nullptr, 5, 5, services);
+        engine = std::make_unique<CaptureEngine>(
+            card.get(), nullptr, 5, 5,
+            CaptureEngine::Services{Path("engine.cnl"), &compression, Path("engine.avs"), {}});
         card->SetCapture(0);
         card->SetRiscEnable(0);
     }
@@ -35,20 +35,19 @@ public:
     std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
     std::string ChannelFile() const { return Path("dialog.cnl"); }
 
-    // Writes the channel file with `channels` (MHz, name) in it.
-    void StoreChannels(const std::vector<std::pair<uint32_t, const char*>>& channels) const {
+    // Writes the channel file with "<MHz>\t<name>" lines; reads it back.
+    void Store(const Lines& lines) const {
         ChannelStore store(ChannelFile());
-        for (const auto& [frequency_mhz, name] : channels) {
-            store.SetChannel(frequency_mhz, name);
+        for (const std::string& line : lines) {
+            const size_t tab = line.find('\t');
+            store.SetChannel(std::stoul(line.substr(0, tab)), line.substr(tab + 1).c_str());
         }
         store.Save();
     }
-
-    // The channel file's lines as "<MHz>\t<name>", in stored order.
-    std::vector<std::string> StoredLines() const {
+    Lines Stored() const {
         ChannelStore store(ChannelFile());
         store.Load();
-        std::vector<std::string> lines;
+        Lines lines;
         for (int i = 0; i < store.GetCount(); ++i) {
             lines.push_back(std::to_string(store.GetChannelFrequency(i)) + "\t" +
                             store.GetChannelName(i));

@@ -16,26 +16,10 @@
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
-const Lines kFiveStations = {"182\t?", "224\t?", "503\t?", "55\t?", "743\t?"};
+using Lines = ChannelDialogsRig::Lines;
 
 void Click(const QWidget* dialog, int id) {
     static_cast<QAbstractButton*>(ChildById(dialog, id))->click();
-}
-
-int TypeFrequency(QDialog& dialog, const char* text) {
-    auto& manual = static_cast<ManualDialog&>(dialog);
-    QTest::keyClicks(manual.FrequencyEdit(), text);
-    Click(&manual, ControlIds::kOk);
-    return manual.result();
-}
-
-int SweepAndClose(QDialog& dialog) {
-    auto& scan = static_cast<ScanDialog&>(dialog);
-    scan.StartButton()->click();
-    scan.StartButton()->click();
-    return scan.result();
 }
 
 class ChannelsDialogTest : public ::testing::Test {
@@ -45,7 +29,8 @@ protected:
                                                 nullptr);
     }
 
-    Lines Shown(const ChannelsDialog& dialog) const {
+    // Each row as "name|row number|frequency text".
+    static Lines Shown(const ChannelsDialog& dialog) {
         Lines rows;
         const ChannelListCtrl* list = dialog.ChannelList();
         for (int row = 0; row < list->rowCount(); ++row) {
@@ -58,88 +43,52 @@ protected:
     ChannelDialogsRig rig;
 };
 
-TEST_F(ChannelsDialogTest, ShowsTheSortedFileWithRowNumbersAndHertz) {
-    rig.StoreChannels({{48, "B\xE9"}, {175, "A"}, {1, nullptr}});
-    auto dialog = Open();
-    EXPECT_EQ(Shown(*dialog), (Lines{"?|0|1,000,000", "A|1|175,000,000", "B\xE9|2|48,000,000"}));
-    EXPECT_EQ(dialog->ChannelList()->item(2, 0)->text(), QString::fromUtf8("Bé"));
-    const ChannelListCtrl* list = dialog->ChannelList();
-    QStringList headings;
-    for (int column = 0; column < list->columnCount(); ++column) {
-        headings << list->horizontalHeaderItem(column)->text();
-    }
-    EXPECT_EQ(headings, (QStringList{"Name", "Channel", "Frequency", ""}));
-    EXPECT_EQ(list->item(0, 2)->textAlignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
-    EXPECT_FALSE(ChildById(dialog.get(), ControlIds::kRemove)->isEnabled());
-}
-
-// A full sweep over the emulated band, then a second one that finds the same
-// stations again and must add nothing.
-TEST_F(ChannelsDialogTest, ScanStoresTheStationsOnceAndASecondScanAddsNothing) {
-    auto dialog = Open();
-    rig.modal.Then(SweepAndClose);
-    Click(dialog.get(), ControlIds::kScan);
-    Click(dialog.get(), ControlIds::kOk);
-    EXPECT_EQ(rig.StoredLines(), kFiveStations);
-
-    dialog = Open();
-    rig.modal.Then(SweepAndClose);
-    Click(dialog.get(), ControlIds::kScan);
-    Click(dialog.get(), ControlIds::kOk);
-    EXPECT_EQ(rig.StoredLines(), kFiveStations);
-    EXPECT_EQ(rig.modal.runs, 2);
-}
-
-// Stored entries are not passed back: a 1 MHz entry would come back as
-// 1,000,000 Hz and be taken for 1,000,000 MHz.
-TEST_F(ChannelsDialogTest, ScanKeepsStoredEntriesAsTheyWere) {
-    rig.StoreChannels({{1, "Low"}, {503, "Delta"}});
-    auto dialog = Open();
-    rig.modal.Then(SweepAndClose);
-    Click(dialog.get(), ControlIds::kScan);
-    Click(dialog.get(), ControlIds::kOk);
-    EXPECT_EQ(rig.StoredLines(),
-              (Lines{"1\tLow", "182\t?", "224\t?", "503\tDelta", "55\t?", "743\t?"}));
-}
-
-TEST_F(ChannelsDialogTest, ManualAddsOnlyNewFrequenciesAndEmptyMeansZero) {
-    struct Case {
-        const char* typed;
-        Lines stored;
+// Two sweeps over the emulated band; the second finds the same stations and
+// adds nothing. The stored 1 MHz entry must not come back as 1,000,000 MHz.
+TEST_F(ChannelsDialogTest, ScanStoresEachStationOnceAndKeepsStoredEntries) {
+    rig.Store({"1\tLow"});
+    rig.modal.script = [](QDialog& dialog) {
+        auto& scan = static_cast<ScanDialog&>(dialog);
+        scan.StartButton()->click();
+        scan.StartButton()->click();  // now "Close"
+        return scan.result();
     };
-    const Case cases[] = {
-        {"471", {"471\tNews"}},
-        {"472", {"471\tNews", "472\t?"}},
-        {"", {"0\t?", "471\tNews"}},
-        {"4721", {"471\tNews", "472\t?"}},  // the edit takes three digits
-        {"9x9", {"471\tNews", "99\t?"}},    // and digits only
-    };
-    for (const Case& c : cases) {
-        rig.StoreChannels({{471, "News"}});
+    for (int pass = 0; pass < 2; ++pass) {
         auto dialog = Open();
-        rig.modal.Then([&c](QDialog& manual) { return TypeFrequency(manual, c.typed); });
-        Click(dialog.get(), ControlIds::kManual);
+        Click(dialog.get(), ControlIds::kScan);
         Click(dialog.get(), ControlIds::kOk);
-        EXPECT_EQ(rig.StoredLines(), c.stored) << c.typed;
-        std::remove(rig.ChannelFile().c_str());
+        EXPECT_EQ(rig.Stored(), (Lines{"1\tLow", "182\t?", "224\t?", "503\t?", "55\t?", "743\t?"}))
+            << pass;
     }
 }
 
-TEST_F(ChannelsDialogTest, ManualShowsTheNewRowInHertz) {
-    rig.StoreChannels({{471, "News"}});
-    auto dialog = Open();
-    rig.modal.Then([](QDialog& manual) { return TypeFrequency(manual, "472"); });
-    Click(dialog.get(), ControlIds::kManual);
-    EXPECT_EQ(Shown(*dialog), (Lines{"News|0|471,000,000", "?|1|472,000,000"}));
+TEST_F(ChannelsDialogTest, ManualAddsOnlyNewFrequenciesInWholeMegahertz) {
+    const std::pair<const char*, Lines> cases[] = {
+        {"471", {"News|0|471,000,000"}},
+        {"472", {"News|0|471,000,000", "?|1|472,000,000"}},
+        {"", {"?|0|0", "News|1|471,000,000"}},
+        {"4721", {"News|0|471,000,000", "?|1|472,000,000"}},  // three digits at most
+        {"9x9", {"News|0|471,000,000", "?|1|99,000,000"}},    // digits only
+    };
+    rig.Store({"471\tNews"});
+    for (const auto& [typed, shown] : cases) {
+        auto dialog = Open();
+        rig.modal.script = [typed = typed](QDialog& manual) {
+            QTest::keyClicks(static_cast<ManualDialog&>(manual).FrequencyEdit(), typed);
+            Click(&manual, ControlIds::kOk);
+            return manual.result();
+        };
+        Click(dialog.get(), ControlIds::kManual);
+        EXPECT_EQ(Shown(*dialog), shown) << typed;
+    }
 }
 
 TEST_F(ChannelsDialogTest, RenamingInPlaceStoresTheTextAsBytesAndEmptyAsEmpty) {
-    rig.StoreChannels({{471, "News"}, {55, "Alpha"}});
+    rig.Store({"471\tNews", "55\tAlpha"});
     auto dialog = Open();
     dialog->show();
     ChannelListCtrl* list = dialog->ChannelList();
-    const std::pair<int, const char*> renames[] = {{0, ""}, {1, "Caf\xC3\xA9"}};
-    for (const auto& [row, text] : renames) {
+    for (const auto& [row, text] : {std::pair{0, ""}, std::pair{1, "Caf\xC3\xA9"}}) {
         list->setCurrentCell(row, 0);
         QTest::keyClick(list, Qt::Key_F2);
         auto* editor = list->findChild<QLineEdit*>();
@@ -151,25 +100,22 @@ TEST_F(ChannelsDialogTest, RenamingInPlaceStoresTheTextAsBytesAndEmptyAsEmpty) {
     }
     EXPECT_EQ(Shown(*dialog), (Lines{"|0|471,000,000", "Caf\xE9|1|55,000,000"}));
     Click(dialog.get(), ControlIds::kOk);
-    EXPECT_EQ(rig.StoredLines(), (Lines{"471\t", "55\tCaf\xE9"}));
+    EXPECT_EQ(rig.Stored(), (Lines{"471\t", "55\tCaf\xE9"}));
 }
 
 TEST_F(ChannelsDialogTest, SelectingARowTunesAndCancelWritesNothing) {
-    rig.StoreChannels({{503, "Delta"}, {182, "Bravo"}});
-    const Lines before = rig.StoredLines();
+    rig.Store({"503\tDelta", "182\tBravo"});
     auto dialog = Open();
-    for (int row : {0, 1}) {
+    for (const auto& [row, frequency_hz] : {std::pair{0, 182'000'000}, {1, 503'000'000}}) {
         dialog->ChannelList()->selectRow(row);
-        const int64_t expected_hz = row == 0 ? 182'000'000 : 503'000'000;
-        EXPECT_NEAR(rig.TunedFrequency_hz(), expected_hz, 62'500) << row;
+        EXPECT_NEAR(rig.TunedFrequency_hz(), frequency_hz, 62'500) << row;
     }
-    rig.modal.Then([](QDialog& manual) { return TypeFrequency(manual, "600"); });
-    Click(dialog.get(), ControlIds::kManual);
-    dialog->ChannelList()->clearSelection();
+    dialog->ChannelList()->clearSelection();  // frequency 0: the tuner stays
     EXPECT_NEAR(rig.TunedFrequency_hz(), 503'000'000, 62'500);
+    rig.Store({"600\tOther"});
     Click(dialog.get(), ControlIds::kCancel);
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
-    EXPECT_EQ(rig.StoredLines(), before);
+    EXPECT_EQ(rig.Stored(), (Lines{"600\tOther"}));
 }
 
 }  // namespace
