@@ -6,6 +6,7 @@
 #include "app/MainPanel.h"
 #include "app/ModalRunner.h"
 #include "app/WindowPlacement.h"
+#include "app/dialogs/ChannelsDialog.h"
 #include "app/dialogs/RecordingTimerDialog.h"
 #include "app/resources/DialogTemplate.h"
 #include "controls/FlatButton.h"
@@ -58,6 +59,7 @@ void PanelCommands::Connect() {
     button(ControlIds::kEject, &PanelCommands::OnEject);
     button(ControlIds::kRecord, &PanelCommands::OnRecord);
     button(ControlIds::kClose, &PanelCommands::OnClose);
+    button(ControlIds::kChannels, &PanelCommands::OnChannels);
     button(ControlIds::kPowerOff, &PanelCommands::OnPowerOffBox);
     button(ControlIds::kTimer, &PanelCommands::OnTimerBox);
     // Posted, as the knob's scroll messages were: the handler runs after the
@@ -124,6 +126,21 @@ void PanelCommands::OnRecord() {
 
 void PanelCommands::OnClose() {
     panel_.CloseAndStore();
+}
+
+void PanelCommands::OnChannels() {
+    CaptureEngine* engine = panel_.Engine();
+    ChannelsDialog dialog(engine, panel_.Services().channelFile, *panel_.Services().modal,
+                          &panel_);
+    if (panel_.Services().modal->Run(dialog) != QDialog::Accepted || engine == nullptr) {
+        return;
+    }
+    engine->Load();
+    QuorvRoundSliderCtrl* knob = panel_.Knob();
+    knob->SetRange(0, engine->GetCount() - 1);
+    const int frequency_hz = engine->GetCard()->GetFrequency();
+    knob->SetPos(engine->FindChannel(static_cast<uint32_t>(frequency_hz)));
+    knob->update();
 }
 
 // The engine lock is taken before the knob is read: a handler that had to

@@ -22,6 +22,7 @@ public:
     void OnEject();
     void OnRecord();
     void OnClose();
+    void OnChannels();
     void OnKnobScroll(int code);
     void OnPowerOffBox();
     void OnTimerBox();

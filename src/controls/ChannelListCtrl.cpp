@@ -22,6 +22,8 @@ ChannelListCtrl::ChannelListCtrl(QWidget* parent) : QTableWidget(parent) {
     setShowGrid(false);
     setWordWrap(false);
     verticalHeader()->hide();
+    // One text line per row, as a report view has.
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);

@@ -16,6 +16,7 @@
 #include "controls/ChannelListCtrl.h"
 #include "controls/ScanDisplay.h"
 #include "engine/CaptureEngine.h"
+#include "platform/WarningBox.h"
 #include "hardware/CaptureCard.h"
 #include "util/ExtString.h"
 
@@ -103,8 +104,13 @@ void ChannelsDialog::FillList() {
     channelList_->AutoSizeColumns(-1, kFrequencyColumn);
 }
 
+// A list that can't be saved would be lost when the panel reloads the file:
+// say so and keep the dialog open.
 void ChannelsDialog::accept() {
-    channels_.Save();
+    if (!channels_.Save()) {
+        WarnUser("Couldn't save the channel list to %s", channels_.ChannelFilePath().c_str());
+        return;
+    }
     QDialog::accept();
 }
 
