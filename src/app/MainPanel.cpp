@@ -134,6 +134,7 @@ void MainPanel::PlaceWindow() {
 }
 
 void MainPanel::ArrangeControls() {
+    using namespace ControlIds;
     constexpr int fy = kDialogFrameHeight_px;
     struct Group {
         std::vector<int> ids;
@@ -141,9 +142,10 @@ void MainPanel::ArrangeControls() {
         QMargins margins;  // left, top, right, bottom
     };
     const Group groups[] = {
-        {{1004, 1011, 1005, 1012, 1007, 1013}, 0, 0, 2, 5, 5, QMargins(5, 293, 5, 2 * fy)},
-        {{1009, 1010, 1008, 1021, 1014}, 1, 2, 0, 5, 2, QMargins(360, 5, 0, 5)},
-        {{1023, 1022, 1020}, 1, 2, 1, 5, 5, QMargins(360, 5, 0, 2 * fy + 12)},
+        {{kHAdjustSpin, kHAdjustLabel, kVAdjustSpin, kVAdjustLabel, kVStepSpin, kVStepLabel},
+         0, 0, 2, 5, 5, QMargins(5, 293, 5, 2 * fy)},
+        {{kNew, kEject, kRecord, kChannelKnob, kChannels}, 1, 2, 0, 5, 2, QMargins(360, 5, 0, 5)},
+        {{kTimer, kPowerOff, kClose}, 1, 2, 1, 5, 5, QMargins(360, 5, 0, 2 * fy + 12)},
     };
     for (const Group& group : groups) {
         QuorvButtonManager manager;
