@@ -156,6 +156,19 @@ void MainPanel::ArrangeControls() {
         manager.margins = group.margins;
         manager.Arrange(group.orientation, group.horizontalRule, group.verticalRule);
     }
+    KeepCheckBoxesClearOfVideo();
+}
+
+// Centred in the right-hand column, the check boxes are wider than it and
+// start 3 pixels inside the video rectangle, where Qt draws their indicator
+// over the picture. They give up those pixels on the left.
+void MainPanel::KeepCheckBoxesClearOfVideo() {
+    for (QCheckBox* box : {timerBox_, powerOffBox_}) {
+        const int overlap = kVideoRect.right() + 1 - box->x();
+        if (overlap > 0) {
+            box->setGeometry(box->geometry().adjusted(overlap, 0, 0, 0));
+        }
+    }
 }
 
 void MainPanel::UpdateControls() {

@@ -81,6 +81,7 @@ private:
     void SetUpKnob();
     void PlaceWindow();
     void ArrangeControls();
+    void KeepCheckBoxesClearOfVideo();
 
     PanelServices services_;
     ThreadRegistry registry_;
