@@ -10,6 +10,7 @@
 #include "controls/UpDownCtrl.h"
 #include "hardware/CaptureCard.h"
 #include "support/PanelRig.h"
+#include "support/RecorderFileProbe.h"
 
 namespace {
 
@@ -90,6 +91,9 @@ TEST(MainPanelTest, StartUpAppliesStoredAdjustmentsAndTunesTheClampedChannel) {
         EXPECT_EQ(panel.Knob()->GetPos(), row.knobAfter);
         EXPECT_EQ(TunedChannel(rig), row.knobAfter);
         EXPECT_TRUE(panel.IsFrameThreadRunning());
+        panel.show();
+        rig.Idle();
+        EXPECT_EQ(panel.Knob()->GetPos(), row.knobAfter) << "kept at the first show";
     }
 }
 
@@ -227,4 +231,23 @@ TEST(MainPanelTest, KnobScrollTunesToTheKnobsCurrentPosition) {
         EXPECT_EQ(TunedChannel(rig), row.tunedAfter) << "code " << row.code;
         EXPECT_EQ(Settings::ReadInt(kChannelSetting, -1), row.stored.value_or(-1));
     }
+}
+
+// Escape, session end and termination signals all end the panel through
+// reject(): a recording in progress must end in a complete file.
+TEST(MainPanelTest, EndingThePanelWhileRecordingLeavesACompleteFile) {
+    PanelRig rig;
+    MainPanel& panel = rig.Open();
+    rig.Click(kNew);
+    rig.Click(kRecord);
+    ASSERT_TRUE(PanelRig::WaitFor([&] { return rig.Engine().FramesWritten() >= 3; }));
+    panel.reject();
+    const int written = rig.Engine().FramesWritten();
+    rig.Destroy();
+
+    const RecorderFileProbe::Result file =
+        RecorderFileProbe::Probe(QString::fromStdString(rig.FilePath("take.avi")));
+    EXPECT_EQ(file.videoStreams, 1);
+    EXPECT_EQ(file.packets, written);
+    EXPECT_GT(file.duration_s, 0);
 }

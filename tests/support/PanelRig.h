@@ -90,6 +90,9 @@ public:
         return *panel_;
     }
 
+    // Destroys the panel as the program does when its modal loop returns.
+    void Destroy() { panel_.reset(); }
+
     MainPanel& Panel() { return *panel_; }
     CaptureEngine& Engine() { return *panel_->Engine(); }
     ManualClock& Clock() { return clock_; }
