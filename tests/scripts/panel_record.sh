@@ -11,6 +11,9 @@ trap 'rm -rf "$work"' EXIT
 
 cp "$program" "$work/quorvtv"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data"
+# The program must open real windows on the X server, even when the caller
+# chose the offscreen platform for the widget tests.
+export QT_QPA_PLATFORM=xcb
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 
 cat > "$work/session.sh" <<'SESSION'
