@@ -140,13 +140,6 @@ TEST(MainPanelTest, ControlsFollowTheRecordingStates) {
     EXPECT_EQ(Settings::ReadString(kAviPathSetting, "?"), folder);
 }
 
-TEST(MainPanelTest, FewerThanTwoChannelsDisableTheKnob) {
-    PanelRig rig(PanelRig::Hardware::Emulated, 1);
-    rig.Open();
-    rig.Idle();
-    EXPECT_EQ(rig.EnabledControls().count(kChannelKnob), 0u);
-}
-
 TEST(MainPanelTest, SpinsMoveTheAdjustmentsAndStoreWhatTheCardReadsBack) {
     struct Row {
         int spin, delta, hAdjustChange_hz, storedVAdjust;
