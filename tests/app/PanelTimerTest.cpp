@@ -21,6 +21,14 @@ void ArmRunningWindow(PanelRig& rig) {
     rig.Click(kTimer);
 }
 
+// Keeps every request unanswered until the test answers it, as the system's
+// service answers only after the program has gone back to its event loop.
+class HeldPowerService : public PowerService {
+public:
+    void RequestPowerOff(Done done) override { held.push_back(std::move(done)); }
+    std::vector<Done> held;
+};
+
 void PassTheEnd(PanelRig& rig, int64_t armed_s) {
     rig.Clock().SetCalendarSeconds(armed_s + 55 * kMinute_s + 2);
     rig.Panel().OnTimer();
@@ -144,4 +152,28 @@ TEST(PanelTimerTest, ARefusedPowerOffRestartsThePicture) {
         EXPECT_TRUE(PanelRig::WaitFor([&] { return panel.Surface().Latest() != before; }))
             << "the picture moves";
     }
+}
+
+// Two power-off messages (a timed end and the low-disk stop at once) make two
+// requests; when both are refused, only one frame thread may run again.
+TEST(PanelTimerTest, TwoRefusedRequestsRestartOneFrameThread) {
+    PanelRig rig;
+    HeldPowerService system;
+    rig.powerService = &system;
+    MainPanel& panel = rig.Open();
+    rig.Click(kNew);
+    rig.Engine().SetPowerOffAfter(true);
+    rig.Engine().RequestPowerOff();
+    rig.Engine().RequestPowerOff();
+    rig.Idle();
+    ASSERT_EQ(system.held.size(), 2u);
+    for (const PowerService::Done& done : system.held) {
+        done("refused");
+    }
+    EXPECT_TRUE(panel.IsFrameThreadRunning());
+
+    panel.StopFrameThread();
+    const QImage still = panel.Surface().Latest();
+    EXPECT_FALSE(PanelRig::WaitFor([&] { return panel.Surface().Latest() != still; }, 300))
+        << "no frame thread left behind";
 }

@@ -82,7 +82,7 @@ public:
         services.driver = &card_.Driver();
         services.fileChooser = &chooser;
         services.compressionDialog = &compression;
-        services.power = &power;
+        services.power = powerService != nullptr ? powerService : &power;
         services.modal = &modal;
         services.channelFile = FilePath("channels");
         services.optionsFile = FilePath("options.bin");
@@ -120,13 +120,13 @@ public:
         return enabled;
     }
 
-    // Dispatches events until `condition` holds or about five seconds of real
-    // time have passed; true when it held. For what the frame thread does.
-    static bool WaitFor(const std::function<bool()>& condition) {
+    // Dispatches events until `condition` holds or `limit_ms` of real time
+    // have passed; true when it held. For what the frame thread does.
+    static bool WaitFor(const std::function<bool()>& condition, int limit_ms = 5000) {
         QElapsedTimer timer;
         timer.start();
         while (!condition()) {
-            if (timer.elapsed() > 5000) {
+            if (timer.elapsed() > limit_ms) {
                 return false;
             }
             QApplication::processEvents();
@@ -139,6 +139,7 @@ public:
     RecorderFakeDialog compression;
     FakePowerService power;
     PanelTimerDialogRunner modal;
+    PowerService* powerService = nullptr;  // instead of `power` when set
     PanelFakeDiskSpace disk;
     RecordingWarningBox warnings;
 
