@@ -235,7 +235,12 @@ void MainPanel::StopFrameThread() {
     }
 }
 
+// Two refused power-off requests each restart the picture; a second thread
+// would run on unstopped and outlive the engine.
 void MainPanel::StartFrameThread() {
+    if (IsFrameThreadRunning()) {
+        return;
+    }
     auto* thread = new FrameThread(engine_.get(), &registry_);
     frameThread_ = StartThread(thread, kAboveNormalPriority) ? thread : nullptr;
 }
