@@ -177,3 +177,19 @@ TEST(PanelTimerTest, TwoRefusedRequestsRestartOneFrameThread) {
     EXPECT_FALSE(PanelRig::WaitFor([&] { return panel.Surface().Latest() != still; }, 300))
         << "no frame thread left behind";
 }
+
+// The system may answer after the user has closed the program.
+TEST(PanelTimerTest, AnAnswerAfterThePanelIsGoneIsIgnored) {
+    PanelRig rig;
+    HeldPowerService system;
+    rig.powerService = &system;
+    rig.Open();
+    rig.Click(kNew);
+    rig.Engine().SetPowerOffAfter(true);
+    rig.Engine().RequestPowerOff();
+    rig.Idle();
+    ASSERT_EQ(system.held.size(), 1u);
+    rig.Destroy();
+
+    system.held.front()("refused");
+}
