@@ -47,7 +47,11 @@ MainPanel::MainPanel(const PanelServices& services, QWidget* parent)
             &MainPanel::UpdateControls);
 }
 
+// The handlers go first: a refused power-off answered, or a power-off message
+// dispatched, while the stop below waits must not start a new frame thread
+// under the engine.
 MainPanel::~MainPanel() {
+    commands_.reset();
     StopFrameThread();
     engine_.reset();
     card_.reset();
@@ -265,7 +269,9 @@ void MainPanel::closeEvent(QCloseEvent* event) {
 
 void MainPanel::customEvent(QEvent* event) {
     if (event->type() == RegisteredMessage(kPowerOffMessageName)) {
-        commands_->OnPowerOffMessage();
+        if (commands_) {
+            commands_->OnPowerOffMessage();
+        }
         return;
     }
     QDialog::customEvent(event);
