@@ -30,12 +30,14 @@
 #include "support/RecordingWarningBox.h"
 
 // The main panel as the program builds it, on the emulated card (or on a
-// machine without one), with every user-interface service replaced by a double:
-// file chooser, compression dialog (uncompressed frames), power-off, the Recording Timer dialog's
-// person and the disk's free space. Time is a stepped clock the card follows:
-// the panel's frame thread advances it 2 ms per pass and busy waits 1 us per
-// read, instantly. Calendar time
-// starts at local noon, so a timer window a few minutes off never crosses a day.
+// machine without one), with every user-interface service replaced by a
+// double: file chooser, compression dialog (uncompressed frames), power-off,
+// the person at the Recording Timer dialog and the disk's free space.
+//
+// Time is a stepped clock the card follows: the panel's frame thread advances
+// it 2 ms per pass and each busy-wait read by 1 us, so nothing waits in real
+// time. Calendar time starts at local noon, so a timer window a few minutes
+// off never crosses a day.
 //
 // Settings that the panel reads are cleared first; store what a test needs,
 // then Open() builds the panel. The panel is never shown unless a test does.
