@@ -47,7 +47,11 @@ MainPanel::MainPanel(const PanelServices& services, QWidget* parent)
             &MainPanel::UpdateControls);
 }
 
+// The handlers go first: a refused power-off answered, or a power-off message
+// dispatched, while the stop below waits must not start a new frame thread
+// under the engine.
 MainPanel::~MainPanel() {
+    commands_.reset();
     StopFrameThread();
     engine_.reset();
     card_.reset();
@@ -158,6 +162,19 @@ void MainPanel::ArrangeControls() {
         manager.margins = group.margins;
         manager.Arrange(group.orientation, group.horizontalRule, group.verticalRule);
     }
+    KeepCheckBoxesClearOfVideo();
+}
+
+// Centred in the right-hand column, the check boxes are wider than it and
+// start 3 pixels inside the video rectangle, where Qt draws their indicator
+// over the picture. They give up those pixels on the left.
+void MainPanel::KeepCheckBoxesClearOfVideo() {
+    for (QCheckBox* box : {timerBox_, powerOffBox_}) {
+        const int overlap = kVideoRect.right() + 1 - box->x();
+        if (overlap > 0) {
+            box->setGeometry(box->geometry().adjusted(overlap, 0, 0, 0));
+        }
+    }
 }
 
 void MainPanel::UpdateControls() {
@@ -224,7 +241,12 @@ void MainPanel::StopFrameThread() {
     }
 }
 
+// Two refused power-off requests each restart the picture; a second thread
+// would run on unstopped and outlive the engine.
 void MainPanel::StartFrameThread() {
+    if (IsFrameThreadRunning()) {
+        return;
+    }
     auto* thread = new FrameThread(engine_.get(), &registry_);
     frameThread_ = StartThread(thread, kAboveNormalPriority) ? thread : nullptr;
 }
@@ -249,7 +271,9 @@ void MainPanel::closeEvent(QCloseEvent* event) {
 
 void MainPanel::customEvent(QEvent* event) {
     if (event->type() == RegisteredMessage(kPowerOffMessageName)) {
-        commands_->OnPowerOffMessage();
+        if (commands_) {
+            commands_->OnPowerOffMessage();
+        }
         return;
     }
     QDialog::customEvent(event);

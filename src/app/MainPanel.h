@@ -59,7 +59,7 @@ public:
     bool IsFrameThreadRunning() const;
     // Stops the frame thread if it runs; safe against re-entry.
     void StopFrameThread();
-    // Starts a new frame thread (card and engine must exist).
+    // Starts a frame thread unless one runs (card and engine must exist).
     void StartFrameThread();
 
     // Ends the panel as the Close button does.
@@ -81,6 +81,7 @@ private:
     void SetUpKnob();
     void PlaceWindow();
     void ArrangeControls();
+    void KeepCheckBoxesClearOfVideo();
 
     PanelServices services_;
     ThreadRegistry registry_;

@@ -1,6 +1,7 @@
 #include "app/PanelCommands.h"
 
 #include <QCheckBox>
+#include <QPointer>
 #include <cstdio>
 
 #include "app/MainPanel.h"
@@ -64,8 +65,9 @@ void PanelCommands::Connect() {
     button(ControlIds::kTimer, &PanelCommands::OnTimerBox);
     // Posted, as the knob's scroll messages were: the handler runs after the
     // knob has finished its own event.
-    connect(panel_.Knob(), &QuorvRoundSliderCtrl::Scrolled, this,
-            [this](int code, int) { OnKnobScroll(code); }, Qt::QueuedConnection);
+    connect(
+        panel_.Knob(), &QuorvRoundSliderCtrl::Scrolled, this,
+        [this](int code, int) { OnKnobScroll(code); }, Qt::QueuedConnection);
 }
 
 void PanelCommands::TouchOverlay() {
@@ -186,13 +188,17 @@ void PanelCommands::OnPowerOffMessage() {
     if (engine != nullptr && engine->GetPowerOffAfter()) {
         panel_.StopFrameThread();
         StoreWindowPlacement(&panel_);
-        panel_.Services().power->RequestPowerOff([this](const std::string& refusal) {
-            if (!refusal.empty()) {
-                std::fprintf(stderr, "quorvtv: the system refused to power off: %s\n",
-                             refusal.c_str());
-                PowerOffRefused();
-            }
-        });
+        // The answer may come after the panel has gone.
+        panel_.Services().power->RequestPowerOff(
+            [self = QPointer<PanelCommands>(this)](const std::string& refusal) {
+                if (!refusal.empty()) {
+                    std::fprintf(stderr, "quorvtv: the system refused to power off: %s\n",
+                                 refusal.c_str());
+                    if (self) {
+                        self->PowerOffRefused();
+                    }
+                }
+            });
         return;
     }
     DisarmTimer();

@@ -1,0 +1,246 @@
+#include "app/MainPanel.h"
+
+#include <gtest/gtest.h>
+#include <QCheckBox>
+#include <QTest>
+#include <optional>
+
+#include "controls/FlatButton.h"
+#include "controls/QuorvRoundSliderCtrl.h"
+#include "controls/UpDownCtrl.h"
+#include "hardware/CaptureCard.h"
+#include "support/PanelRig.h"
+#include "support/RecorderFileProbe.h"
+
+namespace {
+
+using namespace ControlIds;
+
+const std::set<int> kNoFile = {kHAdjustSpin, kVAdjustSpin, kVStepSpin, kNew,
+                               kChannels,    kChannelKnob, kClose};
+const std::set<int> kFileOpen = {kHAdjustSpin, kVAdjustSpin, kVStepSpin, kRecord, kEject,
+                                 kChannels,    kChannelKnob, kPowerOff,  kTimer,  kClose};
+const std::set<int> kWriting = {kHAdjustSpin, kVAdjustSpin, kVStepSpin, kRecord,
+                                kPowerOff,    kTimer,       kClose};
+
+int TunedChannel(PanelRig& rig) {
+    return rig.Engine().FindChannel(static_cast<uint32_t>(rig.Panel().Card()->GetFrequency()));
+}
+
+void Spin(PanelRig& rig, int id, int delta) {
+    static_cast<UpDownCtrl*>(rig.Panel().Control(id))->Step(delta);
+}
+
+}  // namespace
+
+TEST(MainPanelTest, WithoutACardWarnsOnceAndShowsTheNoHardwareText) {
+    PanelRig rig(PanelRig::Hardware::None);
+    MainPanel& panel = rig.Open();
+    rig.Idle();
+
+    EXPECT_EQ(rig.warnings.Messages(), std::vector<std::string>{"Couldn't initialize Tv hardware"});
+    EXPECT_EQ(panel.Engine(), nullptr);
+    EXPECT_FALSE(panel.IsFrameThreadRunning());
+    EXPECT_EQ(rig.EnabledControls(), std::set<int>{kClose});
+
+    const QImage shot = panel.grab().toImage();
+    const QRect video =
+        MainPanel::kVideoRect.translated(MainPanel::kFrameSize, MainPanel::kFrameSize);
+    int green = 0;
+    int other = 0;
+    for (int y = video.top(); y <= video.bottom(); ++y) {
+        for (int x = video.left(); x <= video.right(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c.red() != 0 || c.blue() != 0) {
+                ++other;
+            } else if (c.green() > 128) {
+                ++green;
+            }
+        }
+    }
+    EXPECT_EQ(other, 0) << "only black and green in the video area";
+    EXPECT_GT(green, 200) << "the text is drawn";
+    EXPECT_EQ(shot.pixelColor(video.center().x(), video.bottom() - 5), QColor(Qt::black));
+    EXPECT_EQ(shot.pixelColor(video.left() - 2, video.top() - 2),
+              panel.palette().color(QPalette::Window));
+}
+
+TEST(MainPanelTest, StartUpAppliesStoredAdjustmentsAndTunesTheClampedChannel) {
+    struct Row {
+        std::optional<int> hAdjust, vAdjust, channel;
+        int vAdjustAfter, knobAfter;
+    };
+    const Row rows[] = {
+        {std::nullopt, std::nullopt, std::nullopt, 625, 0},
+        {35'437'000, 627, 1, 627, 1},
+        {35'437'000, 623, 99, 623, 2},
+    };
+    for (const Row& row : rows) {
+        PanelRig rig;
+        if (row.hAdjust)
+            Settings::WriteInt(kHAdjustSetting, *row.hAdjust);
+        if (row.vAdjust)
+            Settings::WriteInt(kVAdjustSetting, *row.vAdjust);
+        if (row.channel)
+            Settings::WriteInt(kChannelSetting, *row.channel);
+        MainPanel& panel = rig.Open();
+
+        const int hAdjust = rig.Engine().GetHAdjust();
+        EXPECT_NEAR(hAdjust, row.hAdjust.value_or(CaptureEngine::kConfiguredPllFrequency), 20);
+        EXPECT_EQ(rig.Engine().GetVAdjust(), row.vAdjustAfter);
+        EXPECT_EQ(panel.Knob()->GetPos(), row.knobAfter);
+        EXPECT_EQ(TunedChannel(rig), row.knobAfter);
+        EXPECT_TRUE(panel.IsFrameThreadRunning());
+        panel.show();
+        rig.Idle();
+        EXPECT_EQ(panel.Knob()->GetPos(), row.knobAfter) << "kept at the first show";
+    }
+}
+
+// Each step of the recording states, and the enable rules right after it.
+TEST(MainPanelTest, ControlsFollowTheRecordingStates) {
+    PanelRig rig;
+    MainPanel& panel = rig.Open();
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        std::set<int> enabled;
+        bool open, writing;
+        const char* caption;
+    };
+    const Step steps[] = {
+        {"start", [] {}, kNoFile, false, false, "Record"},
+        {"New", [&] { rig.Click(kNew); }, kFileOpen, true, false, "Record"},
+        {"Record", [&] { rig.Click(kRecord); }, kWriting, true, true, "Stop"},
+        {"Record again", [&] { rig.Click(kRecord); }, kFileOpen, true, false, "Record"},
+        {"Eject", [&] { rig.Click(kEject); }, kNoFile, false, false, "Record"},
+        {"New, file dialog cancelled",
+         [&] {
+             rig.chooser.answer.reset();
+             rig.Click(kNew);
+         },
+         kNoFile, false, false, "Record"},
+        {"New, compression dialog cancelled",
+         [&] {
+             rig.chooser.answer = rig.FilePath("second.avi");
+             rig.compression.confirm = false;
+             rig.Click(kNew);
+         },
+         kNoFile, false, false, "Record"},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(rig.EnabledControls(), step.enabled) << step.name;
+        EXPECT_EQ(rig.Engine().IsOpen(), step.open) << step.name;
+        EXPECT_EQ(rig.Engine().IsRecording(), step.writing) << step.name;
+        EXPECT_EQ(panel.RecordButton()->text(), step.caption) << step.name;
+    }
+    const std::string folder = rig.FilePath("") + "/";
+    EXPECT_EQ(rig.chooser.initialFolders, (std::vector<std::string>{"", folder, folder}));
+    EXPECT_EQ(Settings::ReadString(kAviPathSetting, "?"), folder);
+}
+
+TEST(MainPanelTest, SpinsMoveTheAdjustmentsAndStoreWhatTheCardReadsBack) {
+    struct Row {
+        int spin, delta, hAdjustChange_hz, storedVAdjust;
+    };
+    const Row rows[] = {
+        {kHAdjustSpin, +1, -20, 626}, {kHAdjustSpin, -1, +20, 626}, {kHAdjustSpin, +3, -60, 626},
+        {kVAdjustSpin, +1, 0, 627},   {kVAdjustSpin, -1, 0, 625},   {kVStepSpin, +1, 0, 626},
+        {kVStepSpin, -1, 0, 626},
+    };
+    for (const Row& row : rows) {
+        PanelRig rig;
+        Settings::WriteInt(kVAdjustSetting, 626);
+        rig.Open();
+        const int hAdjustBefore = rig.Engine().GetHAdjust();
+        Spin(rig, row.spin, row.delta);
+
+        const int hAdjust = rig.Engine().GetHAdjust();
+        // The chip's PLL moves in steps of about 36 Hz: the read-back value is
+        // the one nearest to the 20 Hz step.
+        EXPECT_NEAR(hAdjust - hAdjustBefore, row.hAdjustChange_hz, 19)
+            << row.spin << " " << row.delta;
+        if (row.spin == kHAdjustSpin) {
+            EXPECT_EQ(Settings::ReadInt(kHAdjustSetting), hAdjust);
+        }
+        EXPECT_EQ(rig.Engine().GetVAdjust(), row.storedVAdjust) << row.spin << " " << row.delta;
+        EXPECT_EQ(Settings::ReadInt(kVAdjustSetting), row.storedVAdjust);
+    }
+}
+
+TEST(MainPanelTest, CloseStoresThePositionEscapeAndAHiddenWindowDoNot) {
+    constexpr const char* kEarlier = "7 8 443 327";
+    struct Row {
+        const char* name;
+        bool shown;
+        std::function<void(MainPanel&)> end;
+        int result;
+        const char* stored;
+    };
+    const Row rows[] = {
+        {"Close", true,
+         [](MainPanel& p) { static_cast<QAbstractButton*>(p.Control(kClose))->click(); },
+         QDialog::Accepted, "100 50 536 369"},
+        {"Escape", true, [](MainPanel& p) { QTest::keyClick(&p, Qt::Key_Escape); },
+         QDialog::Rejected, kEarlier},
+        {"Close while hidden", false,
+         [](MainPanel& p) { static_cast<QAbstractButton*>(p.Control(kClose))->click(); },
+         QDialog::Accepted, kEarlier},
+    };
+    for (const Row& row : rows) {
+        PanelRig rig;
+        MainPanel& panel = rig.Open();
+        Settings::WriteString(kMainFramePosSetting, kEarlier);
+        if (row.shown) {
+            panel.move(100, 50);
+            panel.show();
+        }
+        row.end(panel);
+
+        EXPECT_FALSE(panel.IsFrameThreadRunning()) << row.name;
+        EXPECT_EQ(panel.result(), row.result) << row.name;
+        EXPECT_EQ(Settings::ReadString(kMainFramePosSetting, ""), row.stored) << row.name;
+    }
+}
+
+// The knob's scroll notifications are handled after the knob's own event; a
+// handler that runs late tunes to where the knob is then, not where it was.
+TEST(MainPanelTest, KnobScrollTunesToTheKnobsCurrentPosition) {
+    struct Row {
+        int code, tunedAfter;
+        std::optional<int> stored;
+    };
+    const Row rows[] = {{2, 2, 2}, {3, 2, 2}, {5, 2, 2}, {8, 2, 2}, {0, 0, {}}, {4, 0, {}}};
+    for (const Row& row : rows) {
+        PanelRig rig;
+        MainPanel& panel = rig.Open();
+        panel.Knob()->SetPos(1);
+        emit panel.Knob()->Scrolled(row.code, 1);
+        panel.Knob()->SetPos(2);
+        EXPECT_EQ(TunedChannel(rig), 0) << "queued, code " << row.code;
+        rig.Idle();
+
+        EXPECT_EQ(TunedChannel(rig), row.tunedAfter) << "code " << row.code;
+        EXPECT_EQ(Settings::ReadInt(kChannelSetting, -1), row.stored.value_or(-1));
+    }
+}
+
+// Escape, session end and termination signals all end the panel through
+// reject(): a recording in progress must end in a complete file.
+TEST(MainPanelTest, EndingThePanelWhileRecordingLeavesACompleteFile) {
+    PanelRig rig;
+    MainPanel& panel = rig.Open();
+    rig.Click(kNew);
+    rig.Click(kRecord);
+    ASSERT_TRUE(PanelRig::WaitFor([&] { return rig.Engine().FramesWritten() >= 3; }));
+    panel.reject();
+    const int written = rig.Engine().FramesWritten();
+    rig.Destroy();
+
+    const RecorderFileProbe::Result file =
+        RecorderFileProbe::Probe(QString::fromStdString(rig.FilePath("take.avi")));
+    EXPECT_EQ(file.videoStreams, 1);
+    EXPECT_EQ(file.packets, written);
+    EXPECT_GT(file.duration_s, 0);
+}

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Records through the panel as a person would, under Xvfb: New, a file name in
+# the save dialog, the compression dialog confirmed (uncompressed), Record,
+# three seconds, Stop, Eject and Close. The file must hold about three seconds
+# of frames (20 frames/s) that ffprobe can read, and the program must exit 0.
+set -euo pipefail
+
+program=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cp "$program" "$work/quorvtv"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data"
+# The program must open real windows on the X server, even when the caller
+# chose the offscreen platform for the widget tests.
+export QT_QPA_PLATFORM=xcb
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
+
+cat > "$work/session.sh" <<'SESSION'
+set -euo pipefail
+work=$1
+"$work/quorvtv" --emulate > "$work/out.log" 2>&1 &
+pid=$!
+panel=$(timeout 20 xdotool search --sync --name '^QuorvTV$' | head -n 1)
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$panel")"
+
+# Centres of the command column's buttons in client pixels; the client area
+# starts 3 pixels inside the window.
+click() {
+    xdotool mousemove "$((X + 3 + 398))" "$((Y + 3 + $1))" click 1
+}
+readonly new=12 eject=29 record=46 close=301
+
+dialog() {
+    local window
+    window=$(timeout 20 xdotool search --sync --name "$1" | head -n 1)
+    xdotool windowfocus --sync "$window"
+    sleep 0.3
+}
+
+click "$new"
+dialog '^Save As$'
+xdotool type --delay 20 "$work/take.avi"
+xdotool key Return
+dialog '^Video Compression$'
+xdotool key Return
+sleep 0.5
+click "$record"
+sleep 3
+click "$record"
+sleep 0.3
+click "$eject"
+sleep 0.3
+click "$close"
+for _ in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+wait "$pid"
+SESSION
+
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/session.sh" "$work"
+frames=$(ffprobe -v error -count_frames -select_streams v:0 \
+    -show_entries stream=nb_read_frames -of csv=p=0 "$work/take.avi")
+echo "recorded $frames frames"
+if (( frames < 55 || frames > 65 )); then
+    echo "expected 60 +- 5 frames"
+    cat "$work/out.log"
+    exit 1
+fi
+echo "panel record test passed"
