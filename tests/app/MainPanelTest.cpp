@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QTest>
 #include <optional>
 
+#include "app/ControlId.h"
+#include "app/dialogs/ManualDialog.h"
 #include "controls/FlatButton.h"
 #include "controls/QuorvRoundSliderCtrl.h"
 #include "controls/UpDownCtrl.h"
@@ -243,4 +246,30 @@ TEST(MainPanelTest, EndingThePanelWhileRecordingLeavesACompleteFile) {
     EXPECT_EQ(file.videoStreams, 1);
     EXPECT_EQ(file.packets, written);
     EXPECT_GT(file.duration_s, 0);
+}
+
+// The Channels dialog rewrites the channel file; on OK the panel reloads the
+// engine's list, widens the knob's range and points it at the tuned channel.
+TEST(MainPanelTest, ChannelsOkReloadsTheListAndPointsTheKnobAtTheTunedChannel) {
+    PanelRig rig;
+    MainPanel& panel = rig.Open();
+    panel.Knob()->SetPos(2);
+    rig.Engine().TuneToChannel(2);
+    const int tuned_hz = panel.Card()->GetFrequency();
+    rig.modal.other = [](QDialog& dialog) {
+        if (auto* manual = dynamic_cast<ManualDialog*>(&dialog)) {
+            manual->FrequencyEdit()->setText("600");
+            manual->accept();
+            return manual->result();
+        }
+        static_cast<QAbstractButton*>(ChildById(&dialog, ControlIds::kManual))->click();
+        dialog.accept();
+        return dialog.result();
+    };
+    rig.Click(ControlIds::kChannels);
+
+    EXPECT_EQ(rig.Engine().GetCount(), 4);
+    EXPECT_EQ(panel.Knob()->GetRangeMax(), 3);
+    EXPECT_EQ(panel.Knob()->GetPos(), rig.Engine().FindChannel(static_cast<uint32_t>(tuned_hz)));
+    EXPECT_EQ(rig.Engine().GetChannelFrequency(3), 600);
 }

@@ -3,12 +3,13 @@
 #include <QLineEdit>
 #include <QTime>
 #include <QTimeEdit>
+#include <functional>
 #include <optional>
 
 #include "app/ModalRunner.h"
 #include "app/dialogs/RecordingTimerDialog.h"
 
-// Stands in for the person at the Recording Timer dialog: enters `answer`'s
+// Stands in for the person at the panel's dialogs. At the Recording Timer dialog: enters `answer`'s
 // time of day and duration text and presses OK, or presses Cancel when there
 // is no answer. Remembers what the dialog showed when it opened.
 class PanelTimerDialogRunner : public ModalRunner {
@@ -19,7 +20,11 @@ public:
     };
 
     int Run(QDialog& dialog) override {
-        auto& timer = dynamic_cast<RecordingTimerDialog&>(dialog);
+        auto* timerDialog = dynamic_cast<RecordingTimerDialog*>(&dialog);
+        if (timerDialog == nullptr) {
+            return other ? other(dialog) : QDialog::Rejected;
+        }
+        auto& timer = *timerDialog;
         ++runs;
         shownTime = timer.TimePicker()->time();
         shownDuration = timer.DurationEdit()->text();
@@ -34,6 +39,8 @@ public:
     }
 
     std::optional<Answer> answer;
+    // Answers any other dialog (Channels, Manual, Scan); none: Cancel.
+    std::function<int(QDialog&)> other;
     int runs = 0;
     QTime shownTime;
     QString shownDuration;
