@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 #include "emulator/EmulatedCard.h"
@@ -15,9 +16,15 @@ namespace {
 constexpr int64_t kIntermediate_hz = 38'871'250;
 constexpr int64_t kDividerStep_hz = 62'500;
 
+double ThreadCpu_ms() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
 // The hardware layer's Tune over the emulated card's I2C lines, with the real
 // clock: the emulated tuner acknowledges every byte, so a Tune never waits
-// for a missing acknowledge and stays far below a frame's time.
+// for a missing acknowledge and takes well under 10 ms.
 TEST(TuneOnEmulatorTest, TuneReachesTheTunerWithItsDividerAndBandQuickly) {
     RecordingWarningBox warnings;
     FakeRegisterWindowScope windowScope;
@@ -35,10 +42,13 @@ TEST(TuneOnEmulatorTest, TuneReachesTheTunerWithItsDividerAndBandQuickly) {
         {454'000'000, 0x90}, {454'062'500, 0x30}, {880'000'000, 0x30}, {183'300'000, 0x90},
     };
     std::vector<std::chrono::steady_clock::duration> durations;
+    std::vector<double> cpu_ms;
     for (const Case& c : cases) {
+        const double cpuStart_ms = ThreadCpu_ms();
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(card.Tune(c.frequency_hz), 1) << c.frequency_hz;
         durations.push_back(std::chrono::steady_clock::now() - start);
+        cpu_ms.push_back(ThreadCpu_ms() - cpuStart_ms);
         const EmulatedChip::TunerState tuner = emulated.Chip(0).GetTunerState();
         const auto divider =
             static_cast<uint32_t>((c.frequency_hz + kIntermediate_hz) / kDividerStep_hz);
@@ -47,14 +57,20 @@ TEST(TuneOnEmulatorTest, TuneReachesTheTunerWithItsDividerAndBandQuickly) {
         EXPECT_EQ(tuner.controlByte, 0xCE) << c.frequency_hz;
         EXPECT_EQ(tuner.bandByte, c.band) << c.frequency_hz;
     }
-    // The median, so one preemption on a busy machine doesn't decide.
+    // A missing acknowledge would cost 0.5 s of busy waiting in every Tune, a
+    // sleep 0.5 s of wall time. The busy waits are held to their time by the
+    // wall clock, so on a shared, loaded machine the wall time of a Tune grows
+    // with the load while the processor time it takes doesn't.
     std::sort(durations.begin(), durations.end());
-    const auto median = durations[durations.size() / 2];
-    EXPECT_LT(median, std::chrono::milliseconds(10));
+    std::sort(cpu_ms.begin(), cpu_ms.end());
     auto ms = [](auto duration) {
         return std::chrono::duration<double, std::milli>(duration).count();
     };
-    std::printf("Tune: median %.3f ms, slowest %.3f ms\n", ms(median), ms(durations.back()));
+    const double median_ms = ms(durations[durations.size() / 2]);
+    EXPECT_LT(cpu_ms.back(), 10.0);
+    EXPECT_LT(median_ms, 100.0);
+    std::printf("Tune: wall fastest %.3f ms, median %.3f ms; processor time at most %.3f ms\n",
+                ms(durations.front()), median_ms, cpu_ms.back());
 
     // Out of range: nothing reaches the tuner.
     const uint32_t messages = emulated.Chip(0).GetTunerState().messages;
