@@ -9,8 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <limits>
 #include <optional>
 
@@ -103,7 +101,8 @@ TEST(CaptureEngineTest, ConstructionConfiguresTheChipAndDestructionStopsIt) {
     }
 
     // The program: two syncs, 674 writes of 1,024 bytes through the capture
-    // buffer, a jump back to its own start.
+    // buffer, a jump back to its own start. Read without the model lock: no
+    // other thread drives this card.
     const uint32_t program = Register(kRiscStrtAdd);
     const auto* words = reinterpret_cast<const uint32_t*>(
         rig.emulated.Memory().Translate(program, CaptureEngine::kRiscProgramBytes));
