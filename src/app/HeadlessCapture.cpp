@@ -15,11 +15,14 @@
 #include "hardware/CaptureCard.h"
 #include "platform/TerminationSignals.h"
 #include "platform/VideoSurface.h"
+#include "platform/WarningBox.h"
 
 namespace {
 
 constexpr int kAboveNormalPriority = 1;
 constexpr int kSnapshotCapture_ms = 1200;
+constexpr int kStopCheck_ms = 10;
+constexpr int kRecordGrace_s = 5;
 
 // Runs the frame thread for the life of the object.
 class RunningCapture {
@@ -34,6 +37,19 @@ public:
 private:
     ThreadRegistry registry_;
     QuorvWinThread* thread_ = nullptr;
+};
+
+// Holds the card's warnings while it looks for the chip, so a failure is told
+// in one line with the reason rather than in two.
+class HeldWarnings : public WarningBox {
+public:
+    HeldWarnings() { SetWarningBox(this); }
+    ~HeldWarnings() override { SetWarningBox(nullptr); }
+    void Show(const std::string& text) override { text_ = text; }
+    const std::string& Text() const { return text_; }
+
+private:
+    std::string text_;
 };
 
 bool CanWriteImage(const std::string& path) {
@@ -60,9 +76,10 @@ HeadlessCapture::HeadlessCapture(HardwarePlatform& hardware, std::string channel
 HeadlessCapture::~HeadlessCapture() = default;
 
 bool HeadlessCapture::FindCard() {
+    HeldWarnings warnings;
     card_ = std::make_unique<CaptureCard>(hardware_.Ports(), hardware_.Driver());
     if (!card_->IsPresent()) {
-        std::fprintf(stderr, "quorvtv: no capture card found\n");
+        std::fprintf(stderr, "quorvtv: no capture card found (%s)\n", warnings.Text().c_str());
         card_.reset();
         return false;
     }
@@ -114,20 +131,30 @@ int HeadlessCapture::Record(const std::string& path, int seconds, const std::str
     }
     int elapsed_s = 0;
     {
+        const int wantedFrames = seconds * AviRecorder::kFramesPerSecond;
         engine.SetRecording(true);
         RunningCapture capture(engine);
         QEventLoop loop;
         TerminationSignals terminations;
         QObject::connect(&terminations, &TerminationSignals::Received, &loop, &QEventLoop::quit);
+        // The file holds `seconds` of video when it holds their frames; a
+        // wall-clock stop would be off by the timer's slack and the frames
+        // the card was late with. Past the grace time, what arrived is kept.
+        QTimer enough;
+        enough.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&enough, &QTimer::timeout, &loop, [&] {
+            if (engine.FramesWritten() >= wantedFrames || elapsed_s >= seconds + kRecordGrace_s) {
+                engine.SetRecording(false);
+                loop.quit();
+            }
+        });
+        enough.start(kStopCheck_ms);
         QTimer tick;
         QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
             ++elapsed_s;
-            std::printf("quorvtv: %d s, %d frames, %ju bytes\n", elapsed_s,
-                        engine.FramesWritten(), FileSize(path));
+            std::printf("quorvtv: %d s, %d frames, %ju bytes\n", elapsed_s, engine.FramesWritten(),
+                        FileSize(path));
             std::fflush(stdout);
-            if (elapsed_s >= seconds) {
-                loop.quit();
-            }
         });
         tick.start(1000);
         loop.exec();

@@ -18,7 +18,9 @@ public:
     int Snapshot(const std::string& imagePath);
 
     // Records `seconds` of video into `path` with the compressor `codec`
-    // (empty: the remembered one), printing a progress line each second.
+    // (empty: the remembered one), printing a progress line each second: it
+    // stops at `seconds` x 20 frames, or with what arrived when the card is
+    // more than 5 s late with them.
     int Record(const std::string& path, int seconds, const std::string& codec);
 
 private:

@@ -35,10 +35,10 @@ struct VideoRect {
 class CaptureEngine : public AviRecorder, public ChannelStore {
 public:
     struct Services {
-        std::string channelFile;            // the channel list's file
-        CompressionDialog* dialog;          // asks for the compressor of a new file
-        std::string optionsFile;            // the compression-options file
-        std::function<void()> postPowerOff; // posts the power-off message (any thread)
+        std::string channelFile;             // the channel list's file
+        CompressionDialog* dialog;           // asks for the compressor of a new file
+        std::string optionsFile;             // the compression-options file
+        std::function<void()> postPowerOff;  // posts the power-off message (any thread)
     };
 
     // Builds the buffers, programs the chip and starts capture. `surface` may
@@ -70,6 +70,11 @@ public:
     bool ChannelFileLoadedCompletely() const { return channelFileComplete_; }
 
     VideoRect GetVideoRect() const { return videoRect_; }
+
+    // The kCaptureBufferBytes raw samples the chip keeps writing, for looking
+    // at the lock edge from outside. Read-only and unlocked: the chip writes
+    // on meanwhile, as it does while FrameStep reads.
+    const uint8_t* CaptureSamples() const { return captureBuffer_.linear; }
 
     static constexpr uint32_t kCaptureBufferBytes = 691'200;
     static constexpr uint32_t kRiscProgramBytes = 7'168;

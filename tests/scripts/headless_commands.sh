@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The commands without a window on the emulated card: a snapshot PNG with
+# live video and the status text, a three-second FFV1 recording at 20 frames
+# per second, and clear one-line failures with a non-zero status.
+set -euo pipefail
+
+program=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Run a copy from the work folder, so its data files land there and nowhere
+# near the build; settings go to a private home.
+cp "$program" "$work/quorvtv"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+cd "$work"
+shots=${QUORV_SCREENSHOT_DIR:-$work}
+
+fail() { echo "FAILED: $*"; exit 1; }
+
+# Runs the program; checks the exit status and, for failures, that exactly
+# one line went to standard error.
+expect_status() {
+    local wanted=$1; shift
+    local status=0
+    ./quorvtv "$@" > out.log 2> err.log || status=$?
+    [ "$status" = "$wanted" ] || { cat out.log err.log; fail "$* exited $status, not $wanted"; }
+    if [ "$wanted" != 0 ]; then
+        [ "$(wc -l < err.log)" = 1 ] || { cat err.log; fail "$* did not give one line"; }
+        echo "$* -> $status: $(cat err.log)"
+    fi
+}
+
+expect_status 0 --emulate --snapshot "$shots/snapshot.png"
+[ "$(identify -format '%w %h' "$shots/snapshot.png")" = "360 288" ] || fail "snapshot size"
+spread=$(convert "$shots/snapshot.png" -colorspace gray -format '%[fx:standard_deviation]' info:)
+green=$(convert "$shots/snapshot.png" -fx '(g>0.8 && r<0.3 && b<0.3) ? 1 : 0' -format '%[fx:mean]' info:)
+echo "snapshot spread $spread, green share $green"
+awk -v s="$spread" 'BEGIN { exit !(s > 0.05) }' || fail "snapshot video is uniform"
+awk -v g="$green" 'BEGIN { exit !(g > 0.002) }' || fail "snapshot has no status text"
+
+expect_status 0 --emulate --record x.avi --seconds 3 --codec ffv1
+grep -q "wrote" out.log || fail "no summary line"
+probe() { ffprobe -v error -select_streams v:0 -show_entries "stream=$1" -of csv=p=0 "$2"; }
+frames=$(ffprobe -v error -count_frames -select_streams v:0 \
+    -show_entries stream=nb_read_frames -of csv=p=0 x.avi)
+rate=$(probe r_frame_rate x.avi)
+echo "recorded $frames frames at $rate"
+[ "$rate" = "20/1" ] || fail "frame rate $rate"
+[ "$frames" -ge 58 ] && [ "$frames" -le 62 ] || fail "$frames frames, not 60 +- 2"
+
+expect_status 2 --emulate --record y.avi --seconds 1 --codec nosuch
+expect_status 1 --emulate --record "$work/missing/y.avi" --seconds 1 --codec raw
+expect_status 1 --emulate --snapshot "$work/missing/shot.png"
+expect_status 1 --emulate=none --snapshot none.png
+expect_status 1 --emulate=none --record none.avi --seconds 1
+[ ! -e y.avi ] && [ ! -e none.png ] && [ ! -e none.avi ] || fail "a failed command left a file"
+
+expect_status 0 --version
+grep -q "^QuorvTV " out.log || fail "no version line"
+expect_status 0 --help
+grep -q -- "--snapshot" out.log || fail "help does not mention --snapshot"
+expect_status 2 --no-such-option
+echo "headless commands test passed"
