@@ -11,7 +11,7 @@ constexpr std::string_view kDigits = "0123456789";
 constexpr std::string_view kLengths = "hlLqjzt";
 constexpr std::string_view kIntegerConversions = "diuxXo";
 
-// Length of the conversion specification starting at format[start] == '%',
+// Length of the conversion starting at format[start] == '%',
 // up to and including its conversion character (or to the end of the text).
 std::size_t SpecLength(std::string_view format, std::size_t start) {
     std::size_t end = start + 1;
@@ -24,13 +24,13 @@ std::size_t SpecLength(std::string_view format, std::size_t start) {
     return end == std::string_view::npos ? format.size() - start : end + 1 - start;
 }
 
-std::string FormatOne(std::string_view spec, long value) {
-    std::string normalised(spec.substr(0, spec.find_first_of(kLengths)));
-    if (normalised.size() == spec.size()) {
+std::string FormatOne(std::string_view conversion, long value) {
+    std::string normalised(conversion.substr(0, conversion.find_first_of(kLengths)));
+    if (normalised.size() == conversion.size()) {
         normalised.pop_back();
     }
     normalised += 'l';
-    normalised += spec.back();
+    normalised += conversion.back();
     char buffer[128];
     const int written = std::snprintf(buffer, sizeof buffer, normalised.c_str(), value);
     if (written < 0) {
@@ -52,9 +52,9 @@ std::string FormatInteger(const std::string& format, long value) {
             i += 2;
         } else {
             const std::size_t length = SpecLength(format, i);
-            const std::string_view spec(format.data() + i, length);
-            const bool integer = kIntegerConversions.find(spec.back()) != std::string_view::npos;
-            result += (integer && !used) ? FormatOne(spec, value) : std::string(spec);
+            const std::string_view conversion(format.data() + i, length);
+            const bool integer = kIntegerConversions.find(conversion.back()) != std::string_view::npos;
+            result += (integer && !used) ? FormatOne(conversion, value) : std::string(conversion);
             used = used || integer;
             i += length;
         }
