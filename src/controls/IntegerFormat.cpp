@@ -13,7 +13,7 @@ constexpr std::string_view kIntegerConversions = "diuxXo";
 
 // Length of the conversion starting at format[start] == '%',
 // up to and including its conversion character (or to the end of the text).
-std::size_t SpecLength(std::string_view format, std::size_t start) {
+std::size_t ConversionLength(std::string_view format, std::size_t start) {
     std::size_t end = start + 1;
     end = format.find_first_not_of(kFlags, end);
     end = format.find_first_not_of(kDigits, end);
@@ -51,7 +51,7 @@ std::string FormatInteger(const std::string& format, long value) {
             result += '%';
             i += 2;
         } else {
-            const std::size_t length = SpecLength(format, i);
+            const std::size_t length = ConversionLength(format, i);
             const std::string_view conversion(format.data() + i, length);
             const bool integer = kIntegerConversions.find(conversion.back()) != std::string_view::npos;
             result += (integer && !used) ? FormatOne(conversion, value) : std::string(conversion);
