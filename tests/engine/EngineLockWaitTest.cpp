@@ -36,7 +36,18 @@ using Milliseconds = std::chrono::duration<double, std::milli>;
 
 constexpr auto kMeasuredTime = std::chrono::milliseconds(2'500);
 constexpr int kLongestPause_us = 6'000;  // about three frame-loop passes
-constexpr double kTargetAt99thPercentile_ms = 5.0;
+
+// The 99th percentile falls within a frame's conversion and painting, which
+// an unoptimised or sanitizer build does several times slower (waits of up to
+// 50 ms there); the 5 ms budget is the optimised program's. The median shows
+// the loop's design in every build: outside a pass's work the lock is free,
+// whereas a loop that sleeps holding it makes the median wait about 1 ms.
+#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
+constexpr double kWaitAt99thPercentile_ms = 5.0;
+#else
+constexpr double kWaitAt99thPercentile_ms = 20.0;
+#endif
+constexpr double kMedianWait_ms = 0.5;
 
 // The engine over an emulated card whose clock thread runs in real time, with
 // one stored channel (the band's first station) so tuning reaches the tuner.
@@ -81,7 +92,7 @@ double Percentile(std::vector<double> values, double fraction) {
     return values[std::min(rank, values.size() - 1)];
 }
 
-TEST(EngineLockWaitTest, UserInterfaceOperationsWaitAtMostFiveMsAtThe99thPercentile) {
+TEST(EngineLockWaitTest, UserInterfaceOperationsRarelyWaitForTheFrameLoop) {
     LiveEngine live;
     ASSERT_TRUE(live.IsRunning());
     CaptureEngine& engine = live.Engine();
@@ -104,13 +115,14 @@ TEST(EngineLockWaitTest, UserInterfaceOperationsWaitAtMostFiveMsAtThe99thPercent
         operations[k % operations.size()]();
     }
     ASSERT_GE(waits_ms.size(), 200u);
+    const double median_ms = Percentile(waits_ms, 0.5);
     const double p99_ms = Percentile(waits_ms, 0.99);
     std::printf(
-        "engine lock wait over %zu operations: median %.3f ms, p90 %.3f ms, "
-        "p99 %.3f ms, max %.3f ms\n",
-        waits_ms.size(), Percentile(waits_ms, 0.5), Percentile(waits_ms, 0.9), p99_ms,
-        Percentile(waits_ms, 1.0));
-    EXPECT_LE(p99_ms, kTargetAt99thPercentile_ms);
+        "engine lock wait over %zu operations: median %.3f ms, p90 %.3f ms, p99 %.3f ms, "
+        "max %.3f ms\n",
+        waits_ms.size(), median_ms, Percentile(waits_ms, 0.9), p99_ms, Percentile(waits_ms, 1.0));
+    EXPECT_LE(median_ms, kMedianWait_ms);
+    EXPECT_LE(p99_ms, kWaitAt99thPercentile_ms);
 }
 
 }  // namespace
