@@ -28,7 +28,11 @@ test: deps
 bench: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 	cmake --build $(BUILD) -j $(JOBS)
-	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b"; done
+	@ran=0; for b in $(BUILD)/bench/*_bench; do \
+	  [ -x "$$b" ] || continue; \
+	  echo "== $$b"; "$$b" || exit 1; ran=$$((ran + 1)); \
+	done; \
+	[ $$ran -gt 0 ] || { echo "bench: nothing in $(BUILD)/bench (libbenchmark-dev missing?)" >&2; exit 1; }
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -9,6 +9,7 @@
 #include "platform/DiskSpaceService.h"
 #include "platform/FontMap.h"
 #include "platform/LockPumping.h"
+#include "platform/PerformanceLog.h"
 #include "platform/SingleLock.h"
 #include "util/ExtString.h"
 #include "util/PathUtils.h"
@@ -125,6 +126,7 @@ std::string StatusOverlay::DiskFreeText() {
 
 void StatusOverlay::Rebuild() {
     blink_ = !blink_;
+    PerformanceLog::FramesShown(framesDrawn_, CurrentClock().TickCount() - lastRebuild_);
     const std::string fpsText = std::to_string(framesDrawn_) + " Fps";
     const std::string frequencyText = FrequencyText();
     const std::string diskFreeText = engine_->IsRecording() ? DiskFreeText() : std::string();

@@ -138,9 +138,21 @@ RecordingSchedule* CaptureEngine::GetSchedule() {
     return schedule_.get();
 }
 
+// The 2 ms sleep comes after the engine lock is released. Sleeping with the
+// lock held made every user-interface operation wait out the rest of the
+// sleep as well as the pass's work (a 99th percentile of about 6 ms under
+// load, against 5 ms allowed); released, the operation runs during the sleep,
+// which is still between two passes, so what it sees and changes is the same.
 void CaptureEngine::FrameStep() {
-    SingleLock lock(engineLock_);
-    LockPumping(lock);
+    {
+        SingleLock lock(engineLock_);
+        LockPumping(lock);
+        PollFrame();
+    }
+    CurrentClock().SleepMs(2);
+}
+
+void CaptureEngine::PollFrame() {
     currentFieldCount_ = card_->GetFieldCount();
     if (card_->IsEvenField() && currentFieldCount_ != lastFieldCount_) {
         if (const uint8_t* samples = captureBuffer_.linear) {
@@ -152,7 +164,6 @@ void CaptureEngine::FrameStep() {
         }
         lastFieldCount_ = currentFieldCount_;
     }
-    CurrentClock().SleepMs(2);
 }
 
 // The correction is always taken from the adjustment, never accumulated, so

@@ -53,7 +53,9 @@ public:
     RecordingSchedule* GetSchedule();
     Mutex& EngineLock() { return engineLock_; }
 
-    // One pass of the capture loop (frame thread only).
+    // One pass of the capture loop (frame thread only): under the engine lock,
+    // shows the frame when the chip has begun a new one, then sleeps 2 ms with
+    // the lock released.
     void FrameStep();
 
     int StepHAdjust(int steps);
@@ -83,6 +85,7 @@ public:
 private:
     void ProgramChip();
     void BuildCaptureProgram();
+    void PollFrame();
     void RunHorizontalLock(const uint8_t* samples);
     void ShowFrame(const uint8_t* samples, FrameConverter::Polarity polarity);
 

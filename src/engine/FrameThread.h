@@ -12,6 +12,7 @@ public:
     ~FrameThread() override;
 
     int Work() override;
+    const char* ThreadName() const override { return "quorv-frame"; }
 
 private:
     CaptureEngine* engine_;

@@ -1,5 +1,6 @@
 #include "engine/QuorvWinThread.h"
 
+#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -80,6 +81,7 @@ void QuorvWinThread::Run(int priority) {
         std::lock_guard<std::mutex> guard(taskMutex_);
         task_ = gettid();
     }
+    pthread_setname_np(pthread_self(), ThreadName());
     SetPriority(priority);
     int done = 0;
     try {

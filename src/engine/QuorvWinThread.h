@@ -46,6 +46,10 @@ public:
     // ends. The default waits until a stop is requested and returns 1.
     virtual int Work();
 
+    // The worker's name as tools show it (top -H, /proc/<pid>/task/*/comm): at
+    // most 15 characters, set before the first Work.
+    virtual const char* ThreadName() const { return "quorv-worker"; }
+
     // Asks the worker to stop, raises its priority so it gets there soon, and
     // waits until it has ended, dispatching the calling thread's events every
     // stop-wait slice so the user interface stays responsive. Waits as long as

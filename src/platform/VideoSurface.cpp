@@ -8,6 +8,8 @@
 
 #include <utility>
 
+#include "platform/PerformanceLog.h"
+
 // The repaint request travels through an eventfd watched by a socket notifier
 // on the GUI thread rather than through a posted event: nothing is allocated
 // per frame, a counter that is only read once coalesces any number of
@@ -48,6 +50,7 @@ void VideoSurface::Present(const uint8_t* bottomUpPixels, const PaintOver& paint
     {
         std::lock_guard lock(mutex_);
         std::swap(backImage_, frontImage_);
+        hasPicture_ = true;
     }
     RequestRepaint();
 }
@@ -89,6 +92,9 @@ void VideoSurface::AnswerRepaintRequest() {
 void VideoSurface::PaintTo(QPainter& painter) const {
     std::lock_guard lock(mutex_);
     painter.drawImage(videoRect_.topLeft(), frontImage_);
+    if (hasPicture_) {
+        PerformanceLog::FramePainted();
+    }
 }
 
 QImage VideoSurface::Latest() const {

@@ -77,4 +77,5 @@ private:
 
     mutable std::mutex mutex_;
     QImage frontImage_;
+    bool hasPicture_ = false;  // a presented picture is in front
 };

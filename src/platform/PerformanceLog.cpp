@@ -1,0 +1,43 @@
+#include "platform/PerformanceLog.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace PerformanceLog {
+namespace {
+
+bool Enabled(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0' && std::strcmp(value, "0") != 0;
+}
+
+double MonotonicSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+}  // namespace
+
+void FramesShown(int frames, uint32_t interval_ms) {
+    static const bool enabled = Enabled("QUORVTV_LOG_FPS");
+    if (enabled) {
+        std::fprintf(stderr, "quorvtv: fps %d in %u ms at %.6f s\n", frames, interval_ms,
+                     MonotonicSeconds());
+    }
+}
+
+// The variable is read once; after the first frame only the flag is looked at,
+// so the paint path pays one relaxed load per paint.
+void FramePainted() {
+    static const bool enabled = Enabled("QUORVTV_LOG_STARTUP");
+    static std::atomic<bool> logged{false};
+    if (enabled && !logged.load(std::memory_order_relaxed) && !logged.exchange(true)) {
+        std::fprintf(stderr, "quorvtv: first frame painted at %.6f s\n", MonotonicSeconds());
+    }
+}
+
+}  // namespace PerformanceLog

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+// Opt-in timing lines on standard error, for the performance measurements
+// (scripts/measure-performance). Both are off unless their environment
+// variable is set to a value other than "0" when the program starts:
+//
+//   QUORVTV_LOG_FPS=1      one line per status-text rebuild (about once a
+//                          second) with the frame count the overlay shows and
+//                          the milliseconds since the previous rebuild:
+//                            quorvtv: fps 25 in 1000 ms at 12345.678901 s
+//   QUORVTV_LOG_STARTUP=1  one line when the first presented picture has been
+//                          painted into the panel:
+//                            quorvtv: first frame painted at 12345.678901 s
+//
+// The times are CLOCK_MONOTONIC seconds, so a launcher that reads the same
+// clock before starting the program can take the difference. The clock is read
+// directly rather than through CurrentClock(): these are wall-time measurements
+// of the real program, never part of its behaviour.
+//
+// Thread safety: both may be called from any thread.
+namespace PerformanceLog {
+
+// The frame count of one status-text rebuild, counted over `interval_ms`.
+void FramesShown(int frames, uint32_t interval_ms);
+
+// Called on every paint of a presented picture; logs only the first.
+void FramePainted();
+
+}  // namespace PerformanceLog
