@@ -5,7 +5,6 @@
 #include <QImageWriter>
 #include <QTimer>
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -160,15 +159,6 @@ int HeadlessCapture::Record(const std::string& path, int seconds, const std::str
             std::fflush(stdout);
         });
         tick.start(1000);
-        // The end is one precise timer, not the count of progress ticks, whose
-        // delays add up on a busy machine (600 ticks took 600.1 s, two frames
-        // more than asked for). The ticks still end a recording too long for
-        // one timer (over 24 days).
-        QTimer end;
-        end.setSingleShot(true);
-        end.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
-        end.start(static_cast<int>(std::min<int64_t>(int64_t{seconds} * 1'000, INT_MAX)));
         loop.exec();
         engine.SetRecording(false);
     }
