@@ -35,10 +35,10 @@ struct VideoRect {
 class CaptureEngine : public AviRecorder, public ChannelStore {
 public:
     struct Services {
-        std::string channelFile;            // the channel list's file
-        CompressionDialog* dialog;          // asks for the compressor of a new file
-        std::string optionsFile;            // the compression-options file
-        std::function<void()> postPowerOff; // posts the power-off message (any thread)
+        std::string channelFile;             // the channel list's file
+        CompressionDialog* dialog;           // asks for the compressor of a new file
+        std::string optionsFile;             // the compression-options file
+        std::function<void()> postPowerOff;  // posts the power-off message (any thread)
     };
 
     // Builds the buffers, programs the chip and starts capture. `surface` may
@@ -82,7 +82,7 @@ private:
     void ShowFrame(const uint8_t* samples, FrameConverter::Polarity polarity);
 
     int hAdjust_ = 0;
-    Mutex engineLock_{"engine"};
+    Mutex engineLock_{"engine", LockRank::kEngine};
     CaptureCard* card_;
     std::unique_ptr<StatusOverlay> overlay_;
     std::unique_ptr<RecordingSchedule> schedule_;
