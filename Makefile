@@ -4,8 +4,9 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 TEST_BUILD ?= build-asan
+FUZZ_SECONDS ?= 600
 
-.PHONY: deps build run test bench format clean
+.PHONY: deps build run test fuzz bench format clean
 
 deps:
 	@bash scripts/install-deps
@@ -23,6 +24,12 @@ test: deps
 	cd $(TEST_BUILD) && QT_QPA_PLATFORM=offscreen \
 	  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) --timeout 600
+	bash tests/fuzz/run-fuzzers --seconds 5 --seeds-only
+
+# Each fuzz target for FUZZ_SECONDS, one after the other; new inputs gather
+# in build-fuzz/corpus, findings in build-fuzz/findings.
+fuzz: deps
+	bash tests/fuzz/run-fuzzers --seconds $(FUZZ_SECONDS)
 
 bench: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
@@ -33,4 +40,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD) build-fuzz
