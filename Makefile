@@ -4,8 +4,9 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 TEST_BUILD ?= build-asan
+FUZZ_SECONDS ?= 600
 
-.PHONY: deps build run test bench format clean
+.PHONY: deps build run test test-tsan fuzz bench format clean
 
 deps:
 	@bash scripts/install-deps
@@ -24,6 +25,21 @@ test: deps
 	  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  ctest --output-on-failure -j $(JOBS) --timeout 600
+	bash tests/fuzz/run-fuzzers --seconds 5 --seeds-only
+
+# The suite under ThreadSanitizer (Qt and FFmpeg are not instrumented: see
+# tests/tsan.supp). The script tests are left out: they run the program itself.
+test-tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DQUORV_SANITIZE=thread
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && QT_QPA_PLATFORM=offscreen \
+	  TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp second_deadlock_stack=1" \
+	  ctest --output-on-failure -j $(JOBS) --timeout 600 -LE script
+
+# Each fuzz target for FUZZ_SECONDS, one after the other; new inputs gather
+# in build-fuzz/corpus, findings in build-fuzz/findings.
+fuzz: deps
+	bash tests/fuzz/run-fuzzers --seconds $(FUZZ_SECONDS)
 
 bench: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
@@ -38,4 +54,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD) build-fuzz build-tsan

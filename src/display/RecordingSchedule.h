@@ -45,7 +45,7 @@ public:
     std::string GetStatusText() const;
 
 private:
-    mutable Mutex lock_{"RecordingSchedule"};
+    mutable Mutex lock_{"RecordingSchedule", LockRank::kSchedule};
     bool armed_ = false;
     int64_t start_s_ = 0;
     int64_t end_s_ = 0;

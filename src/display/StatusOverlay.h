@@ -42,7 +42,7 @@ private:
     std::string FrequencyText();
     std::string DiskFreeText();
 
-    Mutex lock_{"overlay"};
+    Mutex lock_{"overlay", LockRank::kOverlay};
     CaptureEngine* engine_;
     std::string text_;
     uint32_t lastRebuild_ = 0;

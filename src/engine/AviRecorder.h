@@ -94,7 +94,7 @@ private:
     bool CreateRecording(const std::string& path, const uint8_t* frameRecord, size_t frameBytes,
                          const AviCompressionOptions& options);
 
-    Mutex recorderLock_{"recorderLock"};
+    Mutex recorderLock_{"recorderLock", LockRank::kRecorder};
     const bool available_;
     AviLibrary library_;
     int32_t frameIndex_ = 0;

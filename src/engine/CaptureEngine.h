@@ -90,7 +90,7 @@ private:
     void ShowFrame(const uint8_t* samples, FrameConverter::Polarity polarity);
 
     int hAdjust_ = 0;
-    Mutex engineLock_{"engine"};
+    Mutex engineLock_{"engine", LockRank::kEngine};
     CaptureCard* card_;
     std::unique_ptr<StatusOverlay> overlay_;
     std::unique_ptr<RecordingSchedule> schedule_;

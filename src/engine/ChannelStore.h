@@ -71,7 +71,7 @@ private:
     int FrequencyAt(int index) const;
     int IndexOfFrequency(uint32_t frequency_mhz) const;
 
-    mutable Mutex storeLock_{"ChannelStore"};
+    mutable Mutex storeLock_{"ChannelStore", LockRank::kChannelStore};
     ChannelList lines_;
     const std::string channelFilePath_;
 };

@@ -29,6 +29,6 @@ public:
     std::size_t Count();
 
 private:
-    Mutex mutex_{"threadRegistry"};
+    Mutex mutex_{"threadRegistry", LockRank::kThreadRegistry};
     std::list<QuorvWinThread*> threads_;
 };

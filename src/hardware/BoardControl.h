@@ -16,5 +16,5 @@ public:
     void SetBoardLines(uint32_t value);
 
 private:
-    Mutex mutex_{"BoardControl"};
+    Mutex mutex_{"BoardControl", LockRank::kCardOuter};
 };

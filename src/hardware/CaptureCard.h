@@ -76,5 +76,5 @@ private:
     ConfigPorts& ports_;
     PhysMemDriver& driver_;
     // Serialises the scan and every driver request.
-    Mutex hardwareLock_{"hardwareLock"};
+    Mutex hardwareLock_{"hardwareLock", LockRank::kHardware};
 };

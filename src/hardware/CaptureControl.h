@@ -36,5 +36,5 @@ public:
 private:
     uint32_t ReadTdec();
 
-    Mutex mutex_{"CaptureControl"};
+    Mutex mutex_{"CaptureControl", LockRank::kCardInterface};
 };

@@ -12,5 +12,5 @@ public:
     void SetColorFormat(int code);
 
 private:
-    Mutex mutex_{"ColorFormat"};
+    Mutex mutex_{"ColorFormat", LockRank::kCardInterface};
 };

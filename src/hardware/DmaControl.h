@@ -13,5 +13,5 @@ public:
     void SetRiscStart(uint32_t physical);
 
 private:
-    Mutex mutex_{"DmaControl"};
+    Mutex mutex_{"DmaControl", LockRank::kCardInterface};
 };

@@ -19,5 +19,5 @@ public:
     void WriteField(int32_t low, int32_t high, int32_t value);
 
 private:
-    Mutex mutex_{"GpioPort"};
+    Mutex mutex_{"GpioPort", LockRank::kCardInner};
 };

@@ -46,7 +46,7 @@ private:
     void DriveLine(Line line, int level);
     void WaitLine(Line line, int level);
 
-    Mutex mutex_{"I2cBus"};
+    Mutex mutex_{"I2cBus", LockRank::kCardInner};
     // The word last written to the I2C register; only bits 0 and 1 change.
     uint32_t lineImage_ = 0;
 };

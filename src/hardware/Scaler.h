@@ -34,7 +34,7 @@ private:
     uint32_t HorizontalScale(int64_t hactive) const;
     uint32_t VerticalScale(int64_t vactive) const;
 
-    Mutex mutex_{"Scaler"};
+    Mutex mutex_{"Scaler", LockRank::kCardInterface};
     int32_t hdelayX1_ = 0;
     int32_t hactiveX1_ = 0;
     int32_t outputLines_ = 0;

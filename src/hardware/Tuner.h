@@ -28,6 +28,6 @@ public:
 private:
     void SendMessage(uint8_t first, uint8_t second);
 
-    Mutex mutex_{"Tuner"};
+    Mutex mutex_{"Tuner", LockRank::kCardOuter};
     int32_t frequency_hz_ = 0;
 };

@@ -15,5 +15,5 @@ public:
     int LumaOverflow();
 
 private:
-    Mutex mutex_{"VbiControl"};
+    Mutex mutex_{"VbiControl", LockRank::kCardInterface};
 };

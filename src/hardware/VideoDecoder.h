@@ -51,5 +51,5 @@ public:
 private:
     int ReadStatusBit(uint32_t bit);
 
-    Mutex mutex_{"VideoDecoder"};
+    Mutex mutex_{"VideoDecoder", LockRank::kCardInterface};
 };

@@ -3,8 +3,56 @@
 #include <algorithm>
 #include <cassert>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <vector>
 
-Mutex::Mutex(const char* name) : name_(name) {}
+namespace {
+
+#ifndef NDEBUG
+// The mutexes the calling thread holds, in the order it took them. Ranks only
+// ever rise along the list, so its last entry holds the highest rank.
+thread_local std::vector<const Mutex*> heldByThisThread;
+
+void CheckOrder(const Mutex& wanted) {
+    if (heldByThisThread.empty()) {
+        return;
+    }
+    const Mutex& innermost = *heldByThisThread.back();
+    if (innermost.Rank() <= wanted.Rank()) {
+        return;
+    }
+    // Abort rather than assert: the message must name both locks, and the
+    // wrong order must stop the program before it can deadlock.
+    std::fprintf(stderr,
+                 "lock order violation: taking \"%s\" (rank %d) while holding \"%s\" (rank %d)\n",
+                 wanted.Name(), static_cast<int>(wanted.Rank()), innermost.Name(),
+                 static_cast<int>(innermost.Rank()));
+    std::abort();
+}
+
+void NoteTaken(const Mutex& mutex) {
+    heldByThisThread.push_back(&mutex);
+}
+
+void NoteReleased(const Mutex& mutex) {
+    for (auto it = heldByThisThread.rbegin(); it != heldByThisThread.rend(); ++it) {
+        if (*it == &mutex) {
+            heldByThisThread.erase(std::next(it).base());
+            return;
+        }
+    }
+}
+#else
+void CheckOrder(const Mutex&) {}
+void NoteTaken(const Mutex&) {}
+void NoteReleased(const Mutex&) {}
+#endif
+
+}  // namespace
+
+Mutex::Mutex(const char* name, LockRank rank) : name_(name), rank_(rank) {}
 
 Mutex::~Mutex() {
     assert(depth_ == 0 && "mutex destroyed while held");
@@ -21,6 +69,7 @@ bool Mutex::TryLockFor(uint32_t timeout_ms) {
         ++depth_;
         return true;
     }
+    CheckOrder(*this);
     const uint64_t ticket = nextTicket_++;
     waiters_.push_back(ticket);
     const bool taken = changed_.wait_for(guard, std::chrono::milliseconds(timeout_ms),
@@ -35,6 +84,7 @@ bool Mutex::TryLockFor(uint32_t timeout_ms) {
     waiters_.pop_front();
     owner_ = self;
     depth_ = 1;
+    NoteTaken(*this);
     return true;
 }
 
@@ -50,6 +100,7 @@ void Mutex::Unlock() {
         return;
     }
     owner_ = std::thread::id();
+    NoteReleased(*this);
     guard.unlock();
     changed_.notify_all();
 }

@@ -167,7 +167,7 @@ TEST(QuorvWinThreadTest, TheWorkerRunsAtItsPriorityFromItsFirstWork) {
 // handler that releases what the worker waits for lets the worker finish its
 // pass and end.
 TEST(QuorvWinThreadTest, StoppingAWorkerThatWaitsForALockKeepsEventsFlowing) {
-    Mutex mutex;
+    Mutex mutex{"test", LockRank::kEngine};
     Trace trace;
     auto* thread = new LockingThread(trace, mutex);
     thread->SetStopWaitSlice(5);

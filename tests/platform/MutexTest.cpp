@@ -13,7 +13,7 @@
 using namespace std::chrono;
 
 TEST(MutexTest, IsRecursiveAndReleasedAfterMatchingUnlocks) {
-    Mutex mutex;
+    Mutex mutex{"test", LockRank::kEngine};
     ASSERT_TRUE(mutex.TryLockFor(0));
     ASSERT_TRUE(mutex.TryLockFor(0));
     mutex.Unlock();
@@ -36,7 +36,7 @@ TEST(MutexTest, IsRecursiveAndReleasedAfterMatchingUnlocks) {
 // The frame loop re-locks the engine at once after releasing it. A waiting
 // thread must still get the lock within a few milliseconds, every time.
 TEST(MutexTest, WaiterGetsTheLockFromAHolderThatRelocksAtOnce) {
-    Mutex mutex;
+    Mutex mutex{"test", LockRank::kEngine};
     std::atomic<bool> stop{false};
     std::atomic<bool> started{false};
     std::thread greedy([&] {
@@ -65,7 +65,7 @@ TEST(MutexTest, WaiterGetsTheLockFromAHolderThatRelocksAtOnce) {
 }
 
 TEST(LockPumpingTest, FreeLockIsTakenOnFirstAttemptWithoutPumping) {
-    Mutex mutex;
+    Mutex mutex{"test", LockRank::kEngine};
     SingleLock lock(mutex);
     int pumps = 0;
     EXPECT_TRUE(
@@ -103,7 +103,7 @@ TEST(LockPumpingTest, FiniteLimitCountsOnlyAttempts) {
 }
 
 TEST(LockPumpingTest, HolderReentersAtOnce) {
-    Mutex mutex;
+    Mutex mutex{"test", LockRank::kEngine};
     SingleLock outer(mutex);
     ASSERT_TRUE(LockPumping(outer));
     SingleLock inner(mutex);
