@@ -18,14 +18,16 @@ build: deps
 run: build
 	./$(BUILD)/src/quorvtv --emulate
 
+# The fuzz targets run briefly on their seed corpora first, so CTest's
+# summary of the whole suite is what the run ends with.
 test: deps
+	bash tests/fuzz/run-fuzzers --seconds 5 --seeds-only
 	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUORV_SANITIZE=address,undefined
 	cmake --build $(TEST_BUILD) -j $(JOBS)
 	cd $(TEST_BUILD) && QT_QPA_PLATFORM=offscreen \
 	  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  ctest --output-on-failure -j $(JOBS) --timeout 600
-	bash tests/fuzz/run-fuzzers --seconds 5 --seeds-only
 
 # The suite under ThreadSanitizer (Qt and FFmpeg are not instrumented: see
 # tests/tsan.supp). The script tests are left out: they run the program itself.
