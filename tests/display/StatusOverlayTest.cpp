@@ -10,6 +10,8 @@
 #include "display/RecordingSchedule.h"
 #include "platform/DeviceContext.h"
 #include "platform/DiskSpaceService.h"
+#include "platform/LockPumping.h"
+#include "platform/SingleLock.h"
 #include "support/EngineRig.h"
 
 namespace {
@@ -42,6 +44,9 @@ public:
         elapsed_ms_ = sinceStart_ms;
         image.fill(Qt::black);
         DeviceContext dc(image);
+        // As on the frame thread: the engine lock is taken before the overlay's.
+        SingleLock lock(engine->EngineLock());
+        LockPumping(lock);
         Overlay().Draw(dc, engine->GetVideoRect());
     }
     int GreenPixels() const {
