@@ -1,6 +1,7 @@
 #include "app/CaptureApp.h"
 
 #include <QApplication>
+#include <QPixmapCache>
 
 #include "app/ClassicPalette.h"
 #include "app/HardwarePlatform.h"
@@ -14,10 +15,21 @@
 #include "platform/TerminationSignals.h"
 #include "platform/WarningBox.h"
 
+namespace {
+
+// Qt's pixmap cache keeps up to 10 MB by default. Every file dialog loads its
+// icons anew, under new cache keys, so each one opened used to add about
+// 340 kB of pixmaps that were never looked up again until the cache was full.
+// The panel and its dialogs draw from well under this.
+constexpr int kPixmapCacheLimit_kb = 2048;
+
+}  // namespace
+
 CaptureApp::CaptureApp(HardwarePlatform& hardware) : hardware_(hardware) {}
 
 int CaptureApp::InitInstance() {
     QApplication::setPalette(ClassicPalette());
+    QPixmapCache::setCacheLimit(kPixmapCacheLimit_kb);
     QtWarningBox warningBox;
     SetWarningBox(&warningBox);
     const DataPaths paths = DataPaths::ForThisProgram();
