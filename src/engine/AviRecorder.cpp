@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/CompressionDialog.h"
 #include "platform/LockPumping.h"
+#include "platform/PerformanceLog.h"
 #include "platform/SingleLock.h"
 
 namespace {
@@ -99,6 +100,7 @@ bool AviRecorder::CreateRecording(const std::string& path, const uint8_t* frameR
     frameBytes_ = frameBytes;
     frameIndex_ = 0;
     path_ = path;
+    PerformanceLog::RecordingChanged("opened", 0);
     return true;
 }
 
@@ -107,6 +109,9 @@ bool AviRecorder::Close() {
     LockPumping(lock);
     if (!available_) {
         return false;
+    }
+    if (library_.IsOpen()) {
+        PerformanceLog::RecordingChanged("closed", frameIndex_);
     }
     library_.Release();
     recording_ = false;
@@ -138,6 +143,9 @@ void AviRecorder::SetRecording(bool on) {
     if (on && !recording_) {
         writingStartTick_ms_ = CurrentClock().TickCount();
         writingStartIndex_ = frameIndex_;
+    }
+    if (on != recording_) {
+        PerformanceLog::RecordingChanged(on ? "writing" : "paused", frameIndex_);
     }
     recording_ = on;
 }

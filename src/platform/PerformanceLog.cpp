@@ -40,4 +40,12 @@ void FramePainted() {
     }
 }
 
+void RecordingChanged(const char* event, int framesWritten) {
+    static const bool enabled = Enabled("QUORVTV_LOG_RECORDING");
+    if (enabled) {
+        std::fprintf(stderr, "quorvtv: recording %s at %.6f s, %d frames\n", event,
+                     MonotonicSeconds(), framesWritten);
+    }
+}
+
 }  // namespace PerformanceLog

@@ -3,8 +3,9 @@
 #include <cstdint>
 
 // Opt-in timing lines on standard error, for the performance measurements
-// (scripts/measure-performance). Both are off unless their environment
-// variable is set to a value other than "0" when the program starts:
+// (scripts/measure-performance) and the soak test (scripts/soak). Each is off
+// unless its environment variable is set to a value other than "0" when the
+// program starts:
 //
 //   QUORVTV_LOG_FPS=1      one line per status-text rebuild (about once a
 //                          second) with the frame count the overlay shows and
@@ -13,13 +14,18 @@
 //   QUORVTV_LOG_STARTUP=1  one line when the first presented picture has been
 //                          painted into the panel:
 //                            quorvtv: first frame painted at 12345.678901 s
+//   QUORVTV_LOG_RECORDING=1  one line whenever the recorder opens a file,
+//                          starts or pauses writing, or closes the file, with
+//                          the frames written to it so far:
+//                            quorvtv: recording writing at 12345.678901 s, 0 frames
+//                          (the events are opened, writing, paused, closed)
 //
 // The times are CLOCK_MONOTONIC seconds, so a launcher that reads the same
 // clock before starting the program can take the difference. The clock is read
 // directly rather than through CurrentClock(): these are wall-time measurements
 // of the real program, never part of its behaviour.
 //
-// Thread safety: both may be called from any thread.
+// Thread safety: all may be called from any thread.
 namespace PerformanceLog {
 
 // The frame count of one status-text rebuild, counted over `interval_ms`.
@@ -27,5 +33,8 @@ void FramesShown(int frames, uint32_t interval_ms);
 
 // Called on every paint of a presented picture; logs only the first.
 void FramePainted();
+
+// A change of the recorder's state: "opened", "writing", "paused" or "closed".
+void RecordingChanged(const char* event, int framesWritten);
 
 }  // namespace PerformanceLog
