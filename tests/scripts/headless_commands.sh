@@ -4,16 +4,9 @@
 # per second, and clear one-line failures with a non-zero status.
 set -euo pipefail
 
-program=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-# Run a copy from the work folder, so its data files land there and nowhere
-# near the build; settings go to a private home.
-cp "$program" "$work/quorvtv"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data"
+source "$(dirname "$0")/../../scripts/lib/isolated-program.bash"
+isolate_program "$1"
 export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 cd "$work"
 shots=${QUORV_SCREENSHOT_DIR:-$work}

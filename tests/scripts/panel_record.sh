@@ -5,16 +5,8 @@
 # of frames (20 frames/s) that ffprobe can read, and the program must exit 0.
 set -euo pipefail
 
-program=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-cp "$program" "$work/quorvtv"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data"
-# The program must open real windows on the X server, even when the caller
-# chose the offscreen platform for the widget tests.
-export QT_QPA_PLATFORM=xcb
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
+source "$(dirname "$0")/../../scripts/lib/isolated-program.bash"
+isolate_program "$1"
 
 cat > "$work/session.sh" <<'SESSION'
 set -euo pipefail
@@ -60,7 +52,7 @@ done
 wait "$pid"
 SESSION
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/session.sh" "$work"
+run_on_x_server "$work/session.sh" "$work"
 frames=$(ffprobe -v error -count_frames -select_streams v:0 \
     -show_entries stream=nb_read_frames -of csv=p=0 "$work/take.avi")
 echo "recorded $frames frames"

@@ -4,17 +4,8 @@
 # the program with its Close button. The program must exit 0.
 set -euo pipefail
 
-program=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-# Run a copy from the work folder, so its data files land there and nowhere
-# near the build; settings go to a private home.
-cp "$program" "$work/quorvtv"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data"
-# A real X server this time, whatever the suite's default platform is.
-export QT_QPA_PLATFORM=xcb
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
+source "$(dirname "$0")/../../scripts/lib/isolated-program.bash"
+isolate_program "$1"
 shots=${QUORV_SCREENSHOT_DIR:-$work}
 
 cat > "$work/session.sh" <<'SESSION'
@@ -42,6 +33,6 @@ done
 wait "$pid"
 SESSION
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/session.sh" "$work" "$shots" ||
+run_on_x_server "$work/session.sh" "$work" "$shots" ||
     { cat "$work/out.log"; exit 1; }
 echo "panel smoke test passed"
