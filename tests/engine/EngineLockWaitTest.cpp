@@ -49,6 +49,15 @@ constexpr double kWaitAt99thPercentile_ms = 20.0;
 #endif
 constexpr double kMedianWait_ms = 0.5;
 
+// ThreadSanitizer slows every memory access and lock many times over (a tune
+// alone takes seconds there): the run still lets it watch the two threads
+// meet, but its times say nothing about the program.
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kTimesMeanSomething = false;
+#else
+constexpr bool kTimesMeanSomething = true;
+#endif
+
 // The engine over an emulated card whose clock thread runs in real time, with
 // one stored channel (the band's first station) so tuning reaches the tuner.
 class LiveEngine {
@@ -113,6 +122,9 @@ TEST(EngineLockWaitTest, UserInterfaceOperationsRarelyWaitForTheFrameLoop) {
         LockPumping(lock);
         waits_ms.push_back(Milliseconds(Clock::now() - asked).count());
         operations[k % operations.size()]();
+    }
+    if (!kTimesMeanSomething) {
+        return;
     }
     ASSERT_GE(waits_ms.size(), 200u);
     const double median_ms = Percentile(waits_ms, 0.5);
