@@ -55,18 +55,22 @@ AviRecorder::~AviRecorder() {
     Close();
 }
 
+// The compression dialog runs without the recorder's lock: its event loop
+// dispatches the panel's timer and queued handlers, which take the overlay's
+// lock, ranked before this one.
 bool AviRecorder::Open(const std::string& path, const uint8_t* frameRecord) {
-    SingleLock lock(recorderLock_);
-    LockPumping(lock);
     Close();
     const size_t frameBytes = FrameBytesOf(frameRecord);
-    if (!available_ || frameBytes == 0 || !FolderIsWritable(path)) {
+    if (!IsAvailable() || frameBytes == 0 || !FolderIsWritable(path)) {
         return false;
     }
     AviCompressionOptions options = AviOptionsFile::Load(optionsPath_);
     if (!dialog_.Run(options)) {
         return false;
     }
+    SingleLock lock(recorderLock_);
+    LockPumping(lock);
+    Close();
     // Remembered before the compressor is set up, so a compressor that then
     // fails is still the one offered next time. A file that can't be written
     // costs only that memory.
