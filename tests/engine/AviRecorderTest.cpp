@@ -12,6 +12,8 @@
 
 #include "platform/AviCompressor.h"
 #include "platform/AviOptionsFile.h"
+#include "platform/Mutex.h"
+#include "platform/SingleLock.h"
 #include "support/ManualClock.h"
 #include "support/RecorderFakeDialog.h"
 #include "support/RecorderFileProbe.h"
@@ -232,6 +234,19 @@ TEST_F(AviRecorderTest, TheOptionsFileFeedsTheDialogAndKeepsItsAnswer) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const auto bytes = Choose(AviFourCC("XVID")).ToBytes();
     EXPECT_EQ(file.readAll(), QByteArray(reinterpret_cast<const char*>(bytes.data()), 44));
+}
+
+// The dialog's event loop runs the panel's timer, which takes the overlay's
+// lock: the recorder must not hold its own, ranked after it, around the dialog
+// (the lock-order check aborts the test build if it does).
+TEST_F(AviRecorderTest, TheCompressionDialogRunsWithoutTheRecordersLock) {
+    Mutex overlay("overlay", LockRank::kOverlay);
+    dialog_.whileShown = [&] {
+        SingleLock lock(overlay);
+        EXPECT_TRUE(lock.Lock(1000));
+    };
+    EXPECT_TRUE(recorder_.Open(Path("take.avi"), frame_.Record()));
+    EXPECT_TRUE(recorder_.IsOpen());
 }
 
 // 25 frames a second for a minute make a one-minute file of 20 frames a

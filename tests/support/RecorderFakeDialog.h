@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -11,6 +12,9 @@ class RecorderFakeDialog : public CompressionDialog {
 public:
     bool Run(AviCompressionOptions& options) override {
         startingPoints.push_back(options);
+        if (whileShown) {
+            whileShown();
+        }
         if (!confirm) {
             return false;
         }
@@ -23,4 +27,6 @@ public:
     bool confirm = true;
     std::optional<AviCompressionOptions> choice;
     std::vector<AviCompressionOptions> startingPoints;
+    // Runs while the dialog is "up", as the handlers its event loop dispatches.
+    std::function<void()> whileShown;
 };
