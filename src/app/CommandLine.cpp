@@ -4,10 +4,13 @@
 #include <limits>
 #include <string_view>
 
+#include "engine/AviRecorder.h"
 #include "hardware/Tuner.h"
 
 namespace {
 
+// The longest recording whose frame count still fits an int.
+constexpr int kMaxSeconds = std::numeric_limits<int>::max() / AviRecorder::kFramesPerSecond;
 constexpr int kMaxFractionDigits = 6;  // megahertz to whole hertz
 
 bool AllDigits(std::string_view text) {
@@ -116,13 +119,13 @@ private:
     }
 
     void Seconds(const std::string& text) {
-        int value = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (error != std::errc() || end != text.data() + text.size() || value <= 0) {
-            Reject("--seconds needs a positive whole number, not '" + text + "'");
+        const std::optional<int> value = WholeNumber(text, 1, kMaxSeconds);
+        if (!value) {
+            Reject("--seconds needs a whole number from 1 to " + std::to_string(kMaxSeconds) +
+                   ", not '" + text + "'");
             return;
         }
-        result_.seconds = value;
+        result_.seconds = *value;
     }
 
     void Channel(const std::string& text) {
@@ -148,7 +151,9 @@ private:
         const bool record = result_.action == CommandLine::Action::Record;
         const bool headless = record || result_.action == CommandLine::Action::Snapshot;
         const bool tunes = result_.channel || result_.frequency_hz;
-        if (record && result_.seconds == 0) {
+        if (headless && result_.outputFile.empty()) {
+            Reject(std::string(record ? "--record" : "--snapshot") + " needs a file name");
+        } else if (record && result_.seconds == 0) {
             Reject("--record needs --seconds N");
         } else if (!record && (result_.seconds != 0 || !result_.codec.empty())) {
             Reject("--seconds and --codec go with --record");

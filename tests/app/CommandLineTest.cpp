@@ -30,6 +30,7 @@ TEST(CommandLineTest, AcceptsEveryValidForm) {
     EXPECT_EQ(record.codec, "ffv1");
 
     EXPECT_EQ(Parse({"--snapshot", "a.png"}).outputFile, "a.png");
+    EXPECT_EQ(Parse({"--record", "x.avi", "--seconds", "107374182"}).seconds, 107'374'182);
 
     const CommandLine byIndex = Parse({"--snapshot", "a.png", "--channel", "2"});
     EXPECT_EQ(byIndex.channel, 2);
@@ -60,6 +61,12 @@ TEST(CommandLineTest, RejectsBadInputWithOneLineReason) {
         {"--seconds", "3"},
         {"--snapshot", "a.png", "--record", "x.avi", "--seconds", "1"},
         {"--codec", "raw"},
+        {"--record", "x.avi", "--seconds", "107374183"},
+        {"--record", "x.avi", "--seconds", "99999999999999999999"},
+        {"--record", "x.avi", "--seconds", "-5"},
+        {"--record", "x.avi", "--seconds", "+5"},
+        {"--record", "", "--seconds", "1"},
+        {"--snapshot", ""},
         {"--channel", "1"},
         {"--snapshot", "a.png", "--channel", "-1"},
         {"--snapshot", "a.png", "--channel", "two"},
