@@ -66,6 +66,19 @@ expect_status 1 --emulate=none --record none.avi --seconds 1
 [ ! -e y.avi ] && [ ! -e y.png ] && [ ! -e x.txt ] && [ ! -e none.png ] && [ ! -e none.avi ] ||
     fail "a failed command left a file"
 
+# Video files that can't serve as the signal: one line and status 1, with a
+# window or without.
+mkdir videos
+: > videos/empty.avi
+echo "not a video" > videos/unreadable.avi
+chmod 000 videos/unreadable.avi
+ffmpeg -v error -nostdin -f lavfi -i sine=duration=0.2 videos/audio.wav
+for video in videos/missing.avi videos/unreadable.avi videos/empty.avi videos/audio.wav videos \
+    /dev/zero; do
+    expect_status 1 --emulate=video:"$video" --snapshot video.png
+    QT_QPA_PLATFORM=offscreen expect_status 1 --emulate=video:"$video"
+done
+
 expect_status 0 --version
 grep -q "^QuorvTV " out.log || fail "no version line"
 expect_status 0 --help
