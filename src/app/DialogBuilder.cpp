@@ -68,6 +68,14 @@ QWidget* CreateDefault(const ControlTemplate& control, QWidget* parent) {
     return nullptr;
 }
 
+// Labels, group boxes and frames only show: they take no clicks, as the window
+// system's statics didn't, and lie beneath the controls. A group box comes
+// last in its template, and would otherwise cover the fields it frames.
+bool OnlyShows(ControlClass controlClass) {
+    return controlClass == ControlClass::Static || controlClass == ControlClass::GroupBox ||
+           controlClass == ControlClass::Frame;
+}
+
 }  // namespace
 
 QRect DialogBuilder::ToPixels(const ControlTemplate& control) {
@@ -95,6 +103,10 @@ void DialogBuilder::Build(const DialogTemplate& dialog, QWidget* parent) const {
         widget->setGeometry(ToPixels(control));
         widget->setEnabled(!(control.style & kStyleDisabled));
         widget->setFocusPolicy(control.style & kStyleTabStop ? Qt::StrongFocus : Qt::NoFocus);
+        if (OnlyShows(control.controlClass)) {
+            widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+            widget->lower();
+        }
     }
 }
 
