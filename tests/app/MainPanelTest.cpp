@@ -7,7 +7,9 @@
 #include <optional>
 
 #include "app/ControlId.h"
+#include "app/dialogs/ChannelsDialog.h"
 #include "app/dialogs/ManualDialog.h"
+#include "controls/ChannelListCtrl.h"
 #include "controls/FlatButton.h"
 #include "controls/QuorvRoundSliderCtrl.h"
 #include "controls/UpDownCtrl.h"
@@ -246,6 +248,33 @@ TEST(MainPanelTest, EndingThePanelWhileRecordingLeavesACompleteFile) {
     EXPECT_EQ(file.videoStreams, 1);
     EXPECT_EQ(file.packets, written);
     EXPECT_GT(file.duration_s, 0);
+}
+
+// An empty list at start-up leaves the knob on its own range, at 0 and
+// disabled, with nothing tuned; the Channels dialog shows no row, and its OK
+// keeps the knob at 0 (the list's index -1 clamped), still disabled.
+TEST(MainPanelTest, WithNoChannelsTheKnobShowsZeroAndStaysDisabled) {
+    PanelRig rig(PanelRig::Hardware::Emulated, 0);
+    Settings::WriteInt(kChannelSetting, 2);
+    MainPanel& panel = rig.Open();
+    rig.Idle();
+    QuorvRoundSliderCtrl* knob = panel.Knob();
+    EXPECT_EQ(knob->GetRangeMax(), 359);
+    EXPECT_EQ(knob->GetDisplayText(), "0");
+    EXPECT_FALSE(knob->isEnabled());
+    EXPECT_EQ(panel.Card()->GetFrequency(), 0);
+
+    int rowsShown = -1;
+    rig.modal.other = [&](QDialog& dialog) {
+        rowsShown = static_cast<ChannelsDialog&>(dialog).ChannelList()->rowCount();
+        dialog.accept();
+        return dialog.result();
+    };
+    rig.Click(kChannels);
+    EXPECT_EQ(rowsShown, 0);
+    EXPECT_EQ(rig.Engine().GetCount(), 0);
+    EXPECT_EQ(knob->GetDisplayText(), "0");
+    EXPECT_FALSE(knob->isEnabled());
 }
 
 // The Channels dialog rewrites the channel file; on OK the panel reloads the
