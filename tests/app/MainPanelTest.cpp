@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
+#include <QCursor>
 #include <QLineEdit>
 #include <QTest>
+#include <QWindow>
 #include <optional>
 
 #include "app/ControlId.h"
@@ -13,6 +15,7 @@
 #include "controls/FlatButton.h"
 #include "controls/QuorvRoundSliderCtrl.h"
 #include "controls/UpDownCtrl.h"
+#include "display/StatusOverlay.h"
 #include "hardware/CaptureCard.h"
 #include "support/PanelRig.h"
 #include "support/RecorderFileProbe.h"
@@ -55,6 +58,10 @@ TEST(MainPanelTest, WithoutACardWarnsOnceAndShowsTheNoHardwareText) {
     int other = 0;
     for (int y = video.top(); y <= video.bottom(); ++y) {
         for (int x = video.left(); x <= video.right(); ++x) {
+            // The check boxes, centred in their column, reach 3 pixels into it.
+            if (panel.Client()->childAt(x - MainPanel::kFrameSize, y - MainPanel::kFrameSize)) {
+                continue;
+            }
             const QColor c = shot.pixelColor(x, y);
             if (c.red() != 0 || c.blue() != 0) {
                 ++other;
@@ -301,4 +308,67 @@ TEST(MainPanelTest, ChannelsOkReloadsTheListAndPointsTheKnobAtTheTunedChannel) {
     EXPECT_EQ(panel.Knob()->GetRangeMax(), 3);
     EXPECT_EQ(panel.Knob()->GetPos(), rig.Engine().FindChannel(static_cast<uint32_t>(tuned_hz)));
     EXPECT_EQ(rig.Engine().GetChannelFrequency(3), 600);
+}
+
+// A stored size of 440 x 340 is the size the controls are arranged for: the
+// columns centred in the wider right-hand strip (the check boxes too, as
+// placed), the spins in the middle of the taller band, the bottom column
+// against the lower edge.
+TEST(MainPanelTest, ARestoredSizeIsTheOneTheControlsAreArrangedFor) {
+    PanelRig rig;
+    Settings::WriteString(kMainFramePosSetting, "10 20 450 360");
+    MainPanel& panel = rig.Open();
+    constexpr int W = 440, H = 340, fy = kDialogFrameHeight_px;
+    EXPECT_EQ(panel.geometry(), QRect(10, 20, W, H));
+    EXPECT_EQ(panel.Client()->geometry(), QRect(3, 3, W - 6, H - 6));
+    for (int id : {kNew, kEject, kRecord, kChannelKnob, kChannels, kTimer, kPowerOff, kClose}) {
+        const QWidget* control = panel.Control(id);
+        EXPECT_EQ(control->x(), 360 + (W - 360 - control->width()) / 2) << id;
+    }
+    for (int id : {kHAdjustSpin, kHAdjustLabel, kVAdjustSpin, kVAdjustLabel, kVStepSpin}) {
+        const QWidget* control = panel.Control(id);
+        EXPECT_EQ(control->y(), 293 + (H - 293 - 2 * fy - control->height()) / 2) << id;
+    }
+    EXPECT_EQ(panel.Control(kClose)->y(), H - (2 * fy + 12) - panel.TimerBox()->height() + 5);
+}
+
+// Resting the mouse on the picture shows the status text at the next tick;
+// elsewhere on the panel it doesn't.
+TEST(MainPanelTest, TheMouseRestingOnTheVideoShowsTheText) {
+    PanelRig rig;
+    MainPanel& panel = rig.Open();
+    panel.move(100, 100);
+    panel.show();
+    StatusOverlay* overlay = rig.Engine().GetOverlay();
+    overlay->Show(0);
+    QCursor::setPos(panel.Client()->mapToGlobal(QPoint(400, 150)));
+    panel.OnTimer();
+    EXPECT_FALSE(overlay->IsTextVisible());
+    QCursor::setPos(panel.Client()->mapToGlobal(MainPanel::kVideoRect.center()));
+    panel.OnTimer();
+    EXPECT_TRUE(overlay->IsTextVisible());
+    QCursor::setPos(0, 0);
+}
+
+// Where the window system moves no window for the panel (here: none can),
+// dragging by the picture moves it with the mouse, while the button is down.
+TEST(MainPanelTest, DraggingByTheVideoMovesThePanel) {
+    PanelRig rig;
+    MainPanel& panel = rig.Open();
+    panel.move(100, 100);
+    panel.show();
+    QWidget* client = panel.Client();
+    const auto send = [client](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, client->mapFromGlobal(global), global, button, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(client, &event);
+    };
+    send(QEvent::MouseButtonPress, QPoint(160, 160), Qt::LeftButton);
+    send(QEvent::MouseMove, QPoint(175, 170), Qt::LeftButton);
+    send(QEvent::MouseMove, QPoint(190, 180), Qt::LeftButton);
+    EXPECT_EQ(panel.pos(), QPoint(130, 120));
+    send(QEvent::MouseButtonRelease, QPoint(190, 180), Qt::NoButton);
+    send(QEvent::MouseMove, QPoint(250, 250), Qt::NoButton);
+    EXPECT_EQ(panel.pos(), QPoint(130, 120));
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the real program without a card under Xvfb: the warning box comes
 # first, with no caption at all (no program name in _NET_WM_NAME), then the
-# panel with the no-hardware text, which Close ends with status 0.
+# panel with the no-hardware text. Dragging it by the video area moves it
+# (there is no window manager to do it), and Close ends it with status 0.
 set -euo pipefail
 
 source "$(dirname "$0")/../../scripts/lib/isolated-program.bash"
@@ -25,6 +26,13 @@ window=$(timeout 20 xdotool search --sync --onlyvisible --name '^QuorvTV$' | hea
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$window")"
 import -window root "$shots/panel-no-card.png"
+xdotool mousemove "$((X + 100))" "$((Y + 100))" mousedown 1 mousemove "$((X + 130))" "$((Y + 110))" \
+    mousemove "$((X + 160))" "$((Y + 120))" mouseup 1
+sleep 0.5
+from_x=$X from_y=$Y
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "$X,$Y" = "$((from_x + 60)),$((from_y + 20))" ] ||
+    { echo "dragging moved the panel from $from_x,$from_y to $X,$Y"; exit 1; }
 xdotool mousemove "$((X + 3 + 397))" "$((Y + 3 + 301))" click 1
 for _ in $(seq 1 100); do
     kill -0 "$pid" 2>/dev/null || break
