@@ -76,6 +76,20 @@ bool OnlyShows(ControlClass controlClass) {
            controlClass == ControlClass::Frame;
 }
 
+// An automatic buddy is the control made just before the up-down.
+void AttachToBuddy(const ControlTemplate& control, QWidget* widget, QWidget* previous) {
+    auto* upDown = qobject_cast<UpDownCtrl*>(widget);
+    auto* edit = qobject_cast<QLineEdit*>(previous);
+    if (upDown == nullptr || edit == nullptr || !(control.style & kStyleAutoBuddy)) {
+        return;
+    }
+    upDown->SetBuddy(edit,
+                     control.style & kStyleRightAlign ? UpDownCtrl::Alignment::RightOfBuddy
+                                                      : UpDownCtrl::Alignment::Beside,
+                     control.style & kStyleArrowKeys ? UpDownCtrl::ArrowKeys::Step
+                                                     : UpDownCtrl::ArrowKeys::Ignored);
+}
+
 }  // namespace
 
 QRect DialogBuilder::ToPixels(const ControlTemplate& control) {
@@ -97,6 +111,7 @@ void DialogBuilder::Override(int id, Factory factory) {
 
 void DialogBuilder::Build(const DialogTemplate& dialog, QWidget* parent) const {
     parent->setFont(DialogFont(dialog));
+    QWidget* previous = nullptr;
     for (const ControlTemplate& control : dialog.controls) {
         QWidget* widget = Create(control, parent);
         SetControlId(widget, control.id);
@@ -107,6 +122,8 @@ void DialogBuilder::Build(const DialogTemplate& dialog, QWidget* parent) const {
             widget->setAttribute(Qt::WA_TransparentForMouseEvents);
             widget->lower();
         }
+        AttachToBuddy(control, widget, previous);
+        previous = widget;
     }
 }
 
