@@ -9,6 +9,7 @@
 #include <QTimeEdit>
 
 #include "app/ControlId.h"
+#include "app/resources/ControlTips.h"
 #include "controls/ChannelListCtrl.h"
 #include "controls/FlatButton.h"
 #include "controls/QuorvRoundSliderCtrl.h"
@@ -118,6 +119,9 @@ void DialogBuilder::Build(const DialogTemplate& dialog, QWidget* parent) const {
         widget->setGeometry(ToPixels(control));
         widget->setEnabled(!(control.style & kStyleDisabled));
         widget->setFocusPolicy(control.style & kStyleTabStop ? Qt::StrongFocus : Qt::NoFocus);
+        if (const char* tip = ControlTip(dialog.id, control.id)) {
+            widget->setToolTip(QString::fromUtf8(tip));
+        }
         if (OnlyShows(control.controlClass)) {
             widget->setAttribute(Qt::WA_TransparentForMouseEvents);
             widget->lower();
