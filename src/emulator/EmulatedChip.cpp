@@ -325,6 +325,9 @@ void EmulatedChip::AdvanceLocked(uint64_t duration_us) {
         samples -= chunk;
         if (timing_.Advance(chunk, TotalLines())) {
             dma_.OnFieldStart(timing_.CurrentField());
+            if (timing_.CurrentField() == TimingGenerator::Field::Even) {
+                synthesizer_.OnEvenFieldStart();
+            }
         }
     }
 }

@@ -28,6 +28,9 @@ public:
     // Animation frame the pictures show now.
     uint32_t AnimationFrame() const;
 
+    // The chip has begun an even field.
+    void OnEvenFieldStart();
+
     void Read(uint8_t* destination, uint64_t count);
     void Skip(uint64_t count);
 
