@@ -44,6 +44,8 @@ private:
         } else if (arg == "--record") {
             SetAction(CommandLine::Action::Record, arg);
             result_.outputFile = Value(arg);
+        } else if (arg == "--dump-raw") {
+            DumpRaw(arg);
         } else if (arg == "--seconds") {
             Seconds(Value(arg));
         } else if (arg == "--codec") {
@@ -59,10 +61,16 @@ private:
     void SetAction(CommandLine::Action action, std::string_view arg) {
         if (result_.action != CommandLine::Action::RunPanel) {
             Reject(std::string("'").append(arg).append(
-                "' can't be combined with --snapshot or --record"));
+                "' can't be combined with --snapshot, --record or --dump-raw"));
             return;
         }
         result_.action = action;
+    }
+
+    // --dump-raw DIR: the folder the raw capture goes into.
+    void DumpRaw(std::string_view arg) {
+        SetAction(CommandLine::Action::DumpRaw, arg);
+        result_.outputFile = Value(arg);
     }
 
     std::string Value(std::string_view arg) {
@@ -83,12 +91,16 @@ private:
         result_.seconds = value;
     }
 
+    // --record and --dump-raw run for --seconds N; --codec is --record's.
     void Validate() {
         const bool record = result_.action == CommandLine::Action::Record;
-        if (record && result_.seconds == 0) {
-            Reject("--record needs --seconds N");
-        } else if (!record && (result_.seconds != 0 || !result_.codec.empty())) {
-            Reject("--seconds and --codec go with --record");
+        const bool timed = record || result_.action == CommandLine::Action::DumpRaw;
+        if (timed && result_.seconds == 0) {
+            Reject(std::string(record ? "--record" : "--dump-raw") + " needs --seconds N");
+        } else if (!timed && result_.seconds != 0) {
+            Reject("--seconds goes with --record or --dump-raw");
+        } else if (!record && !result_.codec.empty()) {
+            Reject("--codec goes with --record");
         }
     }
 
@@ -114,16 +126,22 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 std::string UsageText(const std::string& program) {
     return "Usage: " + program +
            " [--emulate[=OPTIONS]] [--snapshot FILE.png | --record FILE --seconds N "
-           "[--codec NAME]]\n"
+           "[--codec NAME] | --dump-raw DIR --seconds N]\n"
            "Live viewer and recorder for Bt848/Bt849/Bt878/Bt879 capture cards.\n"
            "\n"
            "  --emulate[=OPTIONS]  use the emulated card instead of a real one; OPTIONS:\n"
-           "                       camera, video:FILE, none, two, bt848 (comma-separated)\n"
+           "                       camera, video:FILE, none, two, bt848 (comma-separated);\n"
+           "                       signal:FILE[,gain=G,offset=O] plays raw 8-bit samples\n"
+           "                       (hacktv's, 35437500 Hz), raw:DIR replays a --dump-raw\n"
+           "                       capture; these two come last\n"
            "  --snapshot FILE.png  capture for about a second without a window, save the\n"
            "                       picture with its status text, and exit\n"
            "  --record FILE        record without a window for --seconds N, then exit\n"
            "  --codec NAME         raw, ffv1, mjpeg, mpeg4 or h264 (default: the one last\n"
            "                       chosen in the compression dialog, else raw)\n"
+           "  --dump-raw DIR       write --seconds N of the card's raw samples, every\n"
+           "                       frame's whole capture buffer, into DIR/capture.u8 with\n"
+           "                       its counters in DIR/capture.txt, then exit\n"
            "  --help               show this text and exit\n"
            "  --version            show the version and exit\n";
 }
