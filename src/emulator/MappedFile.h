@@ -7,9 +7,9 @@
 // A whole file mapped read-only into memory, for the emulator's file sources.
 class MappedFile {
 public:
-    // Throws std::runtime_error ("FILE: reason") when the file can't be opened
-    // or mapped, or is empty.
-    explicit MappedFile(const std::string& path);
+    // Throws std::runtime_error ("`label`: reason") when the file can't be
+    // opened or mapped, or is empty.
+    MappedFile(const std::string& path, const std::string& label);
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
     ~MappedFile();

@@ -44,7 +44,9 @@ RawCaptureFormat::Sidecar ReadSidecar(const std::string& folder) {
 
 }  // namespace
 
-RawReplaySource::RawReplaySource(const std::string& folder) : samples_(SamplesPath(folder)) {
+RawReplaySource::RawReplaySource(const std::string& folder)
+    : samples_(SamplesPath(folder),
+               "raw capture " + folder + ": " + RawCaptureFormat::kSamplesFile) {
     const RawCaptureFormat::Sidecar sidecar = ReadSidecar(folder);
     const RawCaptureFormat::Header& header = sidecar.header;
     if (header.linePeriod_samples != kSamplesPerLine) {

@@ -6,7 +6,8 @@
 
 using namespace SignalLayout;
 
-SampleFileSource::SampleFileSource(const std::string& path, Mapping mapping) : file_(path) {
+SampleFileSource::SampleFileSource(const std::string& path, Mapping mapping)
+    : file_(path, "sample file " + path) {
     if (file_.Size() < kSamplesPerFrame || file_.Size() % kSamplesPerFrame != 0) {
         throw std::runtime_error("sample file " + path + ": " + std::to_string(file_.Size()) +
                                  " bytes is not a whole number of frames of " +

@@ -93,7 +93,7 @@ TEST(RawReplaySourceTest, BadFoldersAreReportedInOneLine) {
         {"no sidecar", [](CaptureFolder& f) { std::filesystem::remove(f.Path() + "/capture.txt"); },
          "no capture.txt"},
         {"no samples", [](CaptureFolder& f) { std::filesystem::remove(f.Path() + "/capture.u8"); },
-         "capture.u8: No such file or directory"},
+         ": capture.u8: No such file or directory"},
         {"damaged sidecar", [](CaptureFolder& f) { f.Write("capture.txt", "hello\n"); },
          "capture.txt is not a QuorvTV raw capture sidecar"},
         {"short samples",
