@@ -6,7 +6,6 @@
 #include <stdexcept>
 
 #include "emulator/RawReplaySource.h"
-
 #include "platform/Clock.h"
 
 namespace {
