@@ -326,7 +326,7 @@ void EmulatedChip::AdvanceLocked(uint64_t duration_us) {
         if (timing_.Advance(chunk, TotalLines())) {
             dma_.OnFieldStart(timing_.CurrentField());
             if (timing_.CurrentField() == TimingGenerator::Field::Even) {
-                synthesizer_.OnEvenFieldStart();
+                synthesizer_.OnCapturedFieldStart();
             }
         }
     }

@@ -20,9 +20,9 @@ public:
         return SignalLayout::kNominalRate_hz;
     }
 
-    // True for a source made of captured fields: each even field the chip
-    // starts then begins the source's next frame at SignalLayout's aligned
-    // position, as the capture it came from began, whatever the chip did
-    // before. Other sources run free.
-    virtual bool StartsWithEvenField() const { return false; }
+    // True for a source made of captured fields: each field the chip captures
+    // from its first sample on (buffer byte 0) then begins the source's next
+    // frame at SignalLayout's aligned position, as the capture it came from
+    // began, whatever the chip did before. Other sources run free.
+    virtual bool FollowsCapturedFields() const { return false; }
 };

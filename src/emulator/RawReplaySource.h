@@ -30,7 +30,7 @@ public:
     const uint8_t* Line(uint32_t line, uint32_t frame) override;
     // The PLL read back with the frame (the capture's rate where a line lacks it).
     uint64_t SampleRate_hz(uint32_t frame) const override;
-    bool StartsWithEvenField() const override { return true; }
+    bool FollowsCapturedFields() const override { return true; }
 
     uint32_t FrameCount() const { return frameCount_; }
 

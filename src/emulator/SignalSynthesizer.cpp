@@ -46,8 +46,8 @@ uint32_t SignalSynthesizer::AnimationFrame() const {
     return motion_ == Motion::Moving ? timebase_.Frame() : 0;
 }
 
-void SignalSynthesizer::OnEvenFieldStart() {
-    if (source_ != nullptr && source_->StartsWithEvenField()) {
+void SignalSynthesizer::OnCapturedFieldStart() {
+    if (source_ != nullptr && source_->FollowsCapturedFields()) {
         timebase_.StartFrameAt(kAlignedPosition);
         timebase_.SetNominalRate(source_->SampleRate_hz(AnimationFrame()));
     }
