@@ -134,10 +134,6 @@ FieldStructure::Span FieldStructure::PictureSpan(uint32_t line) {
     return {kPictureStart, kPictureEnd};
 }
 
-uint32_t FieldStructure::PixelAt(uint32_t sample) {
-    return std::min((sample - kPorchStart - kPixelPhase) / kSamplesPerPixel, kPictureWidth - 1);
-}
-
 void FieldStructure::Compose(uint32_t line, const uint8_t* levels, uint8_t* samples) {
     std::memcpy(samples, Template(line), kSamplesPerLine);
     Span span = PictureSpan(line);
@@ -146,12 +142,9 @@ void FieldStructure::Compose(uint32_t line, const uint8_t* levels, uint8_t* samp
     }
 }
 
-const uint8_t* FieldStructure::FromWholeRow(uint32_t line, const uint8_t* wholeRow,
-                                            uint8_t* scratch) {
+const uint8_t* FieldStructure::ComposeHalfLine(uint32_t line, const uint8_t* wholeRow,
+                                               uint8_t* scratch) {
     Span span = PictureSpan(line);
-    if (span.first == kPictureStart && span.end == kPictureEnd) {
-        return wholeRow;
-    }
     std::memcpy(scratch, Template(line), kSamplesPerLine);
     std::memcpy(scratch + span.first, wholeRow + span.first, span.end - span.first);
     return scratch;

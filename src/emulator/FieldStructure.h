@@ -1,6 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+
+#include "emulator/SignalLayout.h"
 
 // The 625-line, two-field structure of the emulated composite signal (timing
 // and levels in SignalLayout.h): per frame line, which sync pulses it carries
@@ -47,7 +50,11 @@ public:
     static Span PictureSpan(uint32_t line);
 
     // The picture sample at line offset `sample` shows pixel PixelAt(sample).
-    static uint32_t PixelAt(uint32_t sample);
+    // Inline: the moving square redraws its rows sample by sample.
+    static uint32_t PixelAt(uint32_t sample) {
+        using namespace SignalLayout;
+        return std::min((sample - kPorchStart - kPixelPhase) / kSamplesPerPixel, kPictureWidth - 1);
+    }
 
     // Writes `line` into `samples`: its template with the picture row given
     // as 360 levels, one per output pixel.
@@ -57,8 +64,20 @@ public:
     // picture line (`wholeRow`, as Compose draws lines 23 ... 309): that row
     // itself, or for the two half lines their part of it composed into
     // `scratch` (2,268 bytes).
-    static const uint8_t* FromWholeRow(uint32_t line, const uint8_t* wholeRow, uint8_t* scratch);
+    // Inline: it runs for every run of samples the chip reads from a picture
+    // line, and only the first and the last picture line are half lines.
+    static const uint8_t* FromWholeRow(uint32_t line, const uint8_t* wholeRow, uint8_t* scratch) {
+        using namespace SignalLayout;
+        if (line != kFirstPictureLineField1 &&
+            line != kFirstPictureLineField2 + kPictureHeight - 1) {
+            return wholeRow;
+        }
+        return ComposeHalfLine(line, wholeRow, scratch);
+    }
 
     // A line that carries a whole picture row, for drawing rows into.
     static const uint8_t* WholePictureLine();
+
+private:
+    static const uint8_t* ComposeHalfLine(uint32_t line, const uint8_t* wholeRow, uint8_t* scratch);
 };
