@@ -24,6 +24,9 @@ int RunCommand(const CommandLine& commandLine, HardwarePlatform& hardware) {
     if (commandLine.action == CommandLine::Action::Snapshot) {
         return headless.Snapshot(commandLine.outputFile);
     }
+    if (commandLine.action == CommandLine::Action::DumpRaw) {
+        return headless.DumpRaw(commandLine.outputFile, commandLine.seconds);
+    }
     return headless.Record(commandLine.outputFile, commandLine.seconds, commandLine.codec);
 }
 
@@ -64,8 +67,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", program.c_str(), error.what());
         return 2;
     } catch (const std::runtime_error& error) {
-        // A signal source that can't be read (a video file): the input
-        // failed, the command line was fine.
+        // A file or folder given to the emulated card that can't be used.
         std::fprintf(stderr, "%s: %s\n", program.c_str(), error.what());
         return 1;
     }

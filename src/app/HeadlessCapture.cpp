@@ -17,6 +17,7 @@
 #include "app/NamedCompressorChoice.h"
 #include "engine/CaptureEngine.h"
 #include "engine/FrameThread.h"
+#include "engine/RawCaptureWriter.h"
 #include "engine/ThreadRegistry.h"
 #include "hardware/CaptureCard.h"
 #include "platform/TerminationSignals.h"
@@ -29,6 +30,7 @@ constexpr int kAboveNormalPriority = 1;
 constexpr int kSnapshotCapture_ms = 1200;
 constexpr int kStopCheck_ms = 10;
 constexpr int kRecordGrace_s = 5;
+constexpr int kCardFramesPerSecond = 25;
 
 // Runs the frame thread for the life of the object.
 class RunningCapture {
@@ -43,6 +45,21 @@ public:
 private:
     ThreadRegistry registry_;
     QuorvWinThread* thread_ = nullptr;
+};
+
+// The raw capture's tap, attached once the channel is tuned: a channel that
+// can't be tuned must not leave an empty capture behind, which a second try
+// into the same folder would be refused for. Attached before the frame thread
+// starts, so no frame races the attachment.
+class LaterTap : public FrameTap {
+public:
+    void Attach(FrameTap* target) { target_ = target; }
+    void OnFrame(const uint8_t* samples, uint32_t fieldCount, CaptureCard& card) override {
+        target_->OnFrame(samples, fieldCount, card);
+    }
+
+private:
+    FrameTap* target_ = &FrameTap::None();
 };
 
 // Holds the card's warnings while it looks for the chip, so a failure is told
@@ -236,5 +253,68 @@ int HeadlessCapture::Record(const std::string& path, int seconds, const std::str
     engine.Close();
     std::printf("quorvtv: wrote %d frames (%.2f s at 20 frames/s) to %s, %ju bytes\n", frames,
                 frames / 20.0, path.c_str(), FileSize(path));
+    return 0;
+}
+
+int HeadlessCapture::DumpRaw(const std::string& folder, int seconds) {
+    if (!FindCard()) {
+        return 1;
+    }
+    NamedCompressorChoice noDialog("");
+    LaterTap tap;
+    CaptureEngine engine(card_.get(), nullptr, 5, 5,
+                         {channelFile_, &noDialog, optionsFile_, [] {}, &tap});
+    if (!Tune(engine)) {
+        return 2;
+    }
+    std::string error;
+    std::unique_ptr<RawCaptureWriter> writer = RawCaptureWriter::Open(folder, error);
+    if (!writer) {
+        std::fprintf(stderr, "quorvtv: %s\n", error.c_str());
+        return 1;
+    }
+    tap.Attach(writer.get());
+    const uint32_t wantedFrames = static_cast<uint32_t>(seconds * kCardFramesPerSecond);
+    {
+        RunningCapture capture(engine);
+        QEventLoop loop;
+        TerminationSignals terminations;
+        QObject::connect(&terminations, &TerminationSignals::Received, &loop, &QEventLoop::quit);
+        int elapsed_s = 0;
+        // Every frame the chip delivered counts towards the length, whether
+        // it was written, missed or dropped.
+        QTimer enough;
+        QObject::connect(&enough, &QTimer::timeout, &loop, [&] {
+            const RawCaptureFormat::Totals totals = writer->GetTotals();
+            if (totals.frames + totals.missed + totals.dropped >= wantedFrames ||
+                elapsed_s >= seconds + kRecordGrace_s) {
+                loop.quit();
+            }
+        });
+        enough.start(kStopCheck_ms);
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+            ++elapsed_s;
+            const RawCaptureFormat::Totals totals = writer->GetTotals();
+            std::printf("quorvtv: %d s, %u frames, %u missed, %u dropped\n", elapsed_s,
+                        totals.frames, totals.missed, totals.dropped);
+            std::fflush(stdout);
+        });
+        tick.start(1000);
+        loop.exec();
+    }
+    if (!writer->Close(error)) {
+        std::fprintf(stderr, "quorvtv: %s\n", error.c_str());
+        return 1;
+    }
+    const RawCaptureFormat::Totals totals = writer->GetTotals();
+    if (totals.frames == 0) {
+        std::fprintf(stderr, "quorvtv: no frame arrived from the card in %d s\n",
+                     seconds + kRecordGrace_s);
+        return 1;
+    }
+    std::printf("quorvtv: wrote %u frames (%u missed, %u dropped) to %s, %ju bytes\n",
+                totals.frames, totals.missed, totals.dropped, writer->SamplesPath().c_str(),
+                FileSize(writer->SamplesPath()));
     return 0;
 }

@@ -31,6 +31,13 @@ public:
     // more than 5 s late with them.
     int Record(const std::string& path, int seconds, const std::string& codec);
 
+    // Writes `seconds` of the card's raw samples (25 frames a second) into the
+    // folder `folder` as a raw capture (RawCaptureFormat.h), printing a
+    // progress line each second and a summary that counts the frames missed
+    // and dropped; it stops with what arrived when the card is more than 5 s
+    // late with them.
+    int DumpRaw(const std::string& folder, int seconds);
+
 private:
     bool FindCard();
     bool Tune(CaptureEngine& engine) const;

@@ -22,20 +22,13 @@
 // for), interrupts, the software reset and the chip's own I2C controller. Such
 // offsets are counted as "not modelled", separately from driver errors.
 //
-// Raw sample levels. The chip's real ADC codes (sync tip near 0, back porch
-// near 0x38) would saturate the software decoder, whose clamp and lock constants
-// expect another plan. Relative to a line's lock edge E:
-//   E-167 ... E-40   code 40 (the clamp window reads here: offset 0)
-//   E-40  ... E      code 4 (black)
-//   E     ... E+24   code 64 (the lock edge; both inversion probes fall inside)
-//   E+24  ...        the picture, black 4 to white 62 (shown as about 16 and
-//                    248), each output pixel held for 5 samples; then black to
-//                    the line's end.
-// Vertically each field has 23 black lines, then 288 picture lines. When the
-// timing generator starts, the source is placed so that, at the default PLL,
-// buffer line 0's lock edge sits at byte 2,248 and the picture's first line at
-// byte 13,548. Sources run at the default PLL frequency (35,438,456 Hz) plus a
-// slow seeded random walk of at most 25 Hz, so the software lock has work.
+// The signal on the inputs (timing, 625-line field structure, levels) is
+// described in SignalLayout.h and FieldStructure.h. When the timing generator
+// starts, the source is placed so that, at the default PLL, buffer line 0's
+// lock edge sits at byte 2,248 and the picture's first line at byte 13,548.
+// The emulator's own sources run at the default PLL frequency (35,438,456 Hz)
+// plus a slow seeded random walk of at most 25 Hz, so the software lock has
+// work; a sample file or a replayed capture runs at its own rate.
 //
 // Status: PRES and HLOC when a station is within 0.5 MHz of the tuned carrier
 // (PRES alone within 1 MHz), once the tuner has settled for 30 ms after its
@@ -332,6 +325,9 @@ void EmulatedChip::AdvanceLocked(uint64_t duration_us) {
         samples -= chunk;
         if (timing_.Advance(chunk, TotalLines())) {
             dma_.OnFieldStart(timing_.CurrentField());
+            if (timing_.CurrentField() == TimingGenerator::Field::Even) {
+                synthesizer_.OnCapturedFieldStart();
+            }
         }
     }
 }

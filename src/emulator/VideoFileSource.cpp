@@ -10,7 +10,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "emulator/CompositeSignal.h"
+#include "emulator/FieldStructure.h"
 #include "emulator/SignalLayout.h"
 
 using namespace SignalLayout;
@@ -103,7 +103,8 @@ VideoFileSource::VideoFileSource(const std::string& path)
         Fail(path, "no picture could be decoded");
     }
     for (uint32_t y = 0; y < kPictureHeight; ++y) {
-        std::memcpy(&rows_[y * kSamplesPerLine], CompositeSignal::BlackLine(), kSamplesPerLine);
+        std::memcpy(&rows_[y * kSamplesPerLine], FieldStructure::WholePictureLine(),
+                    kSamplesPerLine);
     }
 }
 
@@ -144,21 +145,24 @@ void VideoFileSource::Decode(const std::string& path) {
 }
 
 const uint8_t* VideoFileSource::Line(uint32_t line, uint32_t frame) {
-    uint32_t row = CompositeSignal::PictureRow(line);
-    if (row == CompositeSignal::kNoRow) {
-        return CompositeSignal::BlackLine();
+    uint32_t row = FieldStructure::PictureRow(line);
+    if (row == FieldStructure::kNoRow) {
+        return FieldStructure::Template(line);
     }
     uint32_t index = frame % FrameCount();
     if (index != shownFrame_) {
         ShowFrame(index);
     }
-    return &rows_[row * kSamplesPerLine];
+    return FieldStructure::FromWholeRow(line, &rows_[row * kSamplesPerLine], halfLine_.data());
 }
 
 void VideoFileSource::ShowFrame(uint32_t index) {
     const std::vector<uint8_t>& levels = frames_[index];
     for (uint32_t y = 0; y < kPictureHeight; ++y) {
-        CompositeSignal::RenderRow(&levels[y * kPictureWidth], &rows_[y * kSamplesPerLine]);
+        uint8_t* row = &rows_[y * kSamplesPerLine];
+        for (uint32_t s = kPictureStart; s < kPictureEnd; ++s) {
+            row[s] = levels[y * kPictureWidth + FieldStructure::PixelAt(s)];
+        }
     }
     shownFrame_ = index;
 }

@@ -42,7 +42,8 @@ CaptureEngine::CaptureEngine(CaptureCard* card, VideoSurface* surface, int origi
       ChannelStore(services.channelFile),
       card_(card),
       surface_(surface),
-      videoRect_{originX, originY, originX + kFrameWidth, originY + kFrameHeight} {
+      videoRect_{originX, originY, originX + kFrameWidth, originY + kFrameHeight},
+      frameTap_(*services.frameTap) {
     captureBuffer_.size = kCaptureBufferBytes;
     card_->AllocateBuffer(captureBuffer_);
     riscProgram_.size = kRiscProgramBytes;
@@ -156,6 +157,9 @@ void CaptureEngine::PollFrame() {
     currentFieldCount_ = card_->GetFieldCount();
     if (card_->IsEvenField() && currentFieldCount_ != lastFieldCount_) {
         if (const uint8_t* samples = captureBuffer_.linear) {
+            // Before the lock moves the PLL, so the tap reads back the rate
+            // this frame was sampled at.
+            frameTap_.OnFrame(samples, currentFieldCount_, *card_);
             if (autoHLock_) {
                 RunHorizontalLock(samples);
             }

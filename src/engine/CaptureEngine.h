@@ -9,6 +9,7 @@
 #include "engine/ChannelStore.h"
 #include "engine/FrameConverter.h"
 #include "engine/FrameRecord.h"
+#include "engine/FrameTap.h"
 #include "platform/Mutex.h"
 #include "platform/PhysMemDriver.h"
 
@@ -35,10 +36,11 @@ struct VideoRect {
 class CaptureEngine : public AviRecorder, public ChannelStore {
 public:
     struct Services {
-        std::string channelFile;             // the channel list's file
-        CompressionDialog* dialog;           // asks for the compressor of a new file
-        std::string optionsFile;             // the compression-options file
-        std::function<void()> postPowerOff;  // posts the power-off message (any thread)
+        std::string channelFile;                 // the channel list's file
+        CompressionDialog* dialog;               // asks for the compressor of a new file
+        std::string optionsFile;                 // the compression-options file
+        std::function<void()> postPowerOff;      // posts the power-off message (any thread)
+        FrameTap* frameTap = &FrameTap::None();  // gets each frame's raw buffer; not owned
     };
 
     // Builds the buffers, programs the chip and starts capture. `surface` may
@@ -105,4 +107,5 @@ private:
     uint32_t currentFieldCount_ = 0;
     uint32_t lastFieldCount_ = 0;
     bool channelFileComplete_ = false;
+    FrameTap& frameTap_;
 };

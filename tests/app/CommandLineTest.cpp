@@ -88,3 +88,30 @@ TEST(CommandLineTest, RejectsBadInputWithOneLineReason) {
         EXPECT_EQ(result.error.find('\n'), std::string::npos);
     }
 }
+
+TEST(CommandLineTest, DumpRawTakesAFolderAndSeconds) {
+    const CommandLine dump = Parse({"--emulate", "--dump-raw", "capture", "--seconds", "2"});
+    EXPECT_EQ(dump.action, CommandLine::Action::DumpRaw);
+    EXPECT_EQ(dump.outputFile, "capture");
+    EXPECT_EQ(dump.seconds, 2);
+    EXPECT_EQ(Parse({"--seconds", "2", "--dump-raw", "c"}).action, CommandLine::Action::DumpRaw);
+    EXPECT_EQ(Parse({"--dump-raw", "c", "--seconds", "1", "--channel", "3"}).channel, 3);
+    struct Case {
+        std::vector<const char*> args;
+        const char* error;
+    };
+    const Case bad[] = {
+        {{"--dump-raw"}, "'--dump-raw' needs a value"},
+        {{"--dump-raw", "c"}, "--dump-raw needs --seconds N"},
+        {{"--dump-raw", "", "--seconds", "1"}, "--dump-raw needs a folder name"},
+        {{"--dump-raw", "c", "--seconds", "1", "--codec", "raw"}, "--codec goes with --record"},
+        {{"--dump-raw", "c", "--seconds", "1", "--snapshot", "a.png"},
+         "'--snapshot' can't be combined with --snapshot, --record or --dump-raw"},
+        {{"--snapshot", "a.png", "--seconds", "1"}, "--seconds goes with --record or --dump-raw"},
+    };
+    for (const Case& c : bad) {
+        const CommandLine result = Parse(c.args);
+        EXPECT_EQ(result.action, CommandLine::Action::Reject) << c.error;
+        EXPECT_EQ(result.error, c.error);
+    }
+}

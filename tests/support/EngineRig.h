@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "emulator/ChipRegisters.h"
@@ -37,7 +38,10 @@ public:
     // One frame of the card is 40 ms: 20 passes of the frame loop.
     static constexpr int kPassesPerFrame = 20;
 
-    explicit EngineRig(Window window = Window::None, uint32_t startTick_ms = 1000) {
+    // `emulation` is the emulated card's options (as after --emulate=).
+    explicit EngineRig(Window window = Window::None, uint32_t startTick_ms = 1000,
+                       std::string_view emulation = {})
+        : emulated(emulation) {
         clock.AdvanceMs(static_cast<uint32_t>(startTick_ms - clock.TickCount()));
         emulated.FollowCurrentClock();
         emulated.SetMotion(SignalSynthesizer::Motion::Still);
@@ -50,11 +54,12 @@ public:
     }
 
     // Builds the engine; write the channel file before, if the test needs one.
-    CaptureEngine& Start() {
+    // `tap`, when given, gets every frame's raw buffer.
+    CaptureEngine& Start(FrameTap* tap = &FrameTap::None()) {
         engine = std::make_unique<CaptureEngine>(
             card.get(), surface.get(), 5, 5,
             CaptureEngine::Services{ChannelFile(), &dialog, Path("quorvtv.opt"),
-                                    [this] { ++powerOffPosts; }});
+                                    [this] { ++powerOffPosts; }, tap});
         return *engine;
     }
 
