@@ -193,6 +193,7 @@ TEST_F(EngineFaultTest, ADamagedChannelFileIsNeitherCrashedOnNorOverwritten) {
         {"huge count", std::string("\xff\xff\xff\xff", 4) + twoLines.substr(4), 2},
         {"empty", "", 0},
         {"noise", std::string("\x03\0\0\0\xff\xfe\xff\xff\xff\xff\x7f\x01\x02", 13), 0},
+        {"frequency beyond 32-bit hertz", twoLines.substr(0, 15) + "\x09" + "4295\tHuge", 1},
     };
     for (const Case& c : cases) {
         const std::string channelFile = PathOf("damaged.cnl");
@@ -203,5 +204,38 @@ TEST_F(EngineFaultTest, ADamagedChannelFileIsNeitherCrashedOnNorOverwritten) {
         rig.Engine().SetChannel(495'250'000, "Added");
         rig.Destroy();
         EXPECT_EQ(ReadAll(channelFile), c.bytes) << c.what;
+    }
+}
+
+// A second copy of the program (here: a second store on the same file, as
+// the Channels dialog of the panel) saves a channel while this engine runs.
+// The engine's exit must not undo it: an unchanged list isn't written, and a
+// changed one is merged into what the other copy saved.
+TEST_F(EngineFaultTest, AnotherCopysChannelsSurviveThisEnginesExit) {
+    for (const bool engineChanges : {false, true}) {
+        const std::string channelFile = PathOf("shared.cnl");
+        {
+            ChannelStore first(channelFile);
+            for (uint32_t frequency : {175, 183, 471, 495, 503}) {
+                first.SetChannel(frequency, "Stored");
+            }
+            ASSERT_TRUE(first.Save());
+        }
+        EngineRig rig(channelFile, PathOf("options.avs"));
+        ASSERT_EQ(rig.Engine().GetCount(), 5);
+        ChannelStore panel(channelFile);
+        ASSERT_TRUE(panel.Load());
+        panel.SetChannel(600, "Added by the panel");
+        ASSERT_TRUE(panel.Save());
+        if (engineChanges) {
+            rig.Engine().SetChannel(700, "Added here");
+        }
+
+        rig.Destroy();
+
+        ChannelStore after(channelFile);
+        ASSERT_TRUE(after.Load()) << engineChanges;
+        EXPECT_EQ(after.GetCount(), engineChanges ? 7 : 6) << engineChanges;
+        EXPECT_EQ(after.FindChannel(600), 5) << engineChanges;
     }
 }
