@@ -23,6 +23,7 @@
 #include "hardware/CaptureCard.h"
 #include "platform/DataPaths.h"
 #include "platform/DiskSpaceService.h"
+#include "platform/FileStamp.h"
 #include "platform/VideoSurface.h"
 #include "support/FakeMicrosecondClock.h"
 #include "support/RecorderFileProbe.h"
@@ -209,10 +210,22 @@ TEST_F(EngineFaultTest, ADamagedChannelFileIsNeitherCrashedOnNorOverwritten) {
 
 // A second copy of the program (here: a second store on the same file, as
 // the Channels dialog of the panel) saves a channel while this engine runs.
-// The engine's exit must not undo it: an unchanged list isn't written, and a
-// changed one is merged into what the other copy saved.
+// The engine's exit must not undo it: an unchanged list isn't written at all,
+// and a changed one is merged into what the other copy saved.
 TEST_F(EngineFaultTest, AnotherCopysChannelsSurviveThisEnginesExit) {
-    for (const bool engineChanges : {false, true}) {
+    struct Case {
+        const char* what;
+        bool otherCopySaves;
+        bool engineChanges;
+        int linesAfter;
+    };
+    const Case cases[] = {
+        {"nothing changed", false, false, 5},
+        {"the other copy added one", true, false, 6},
+        {"both added one", true, true, 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         const std::string channelFile = PathOf("shared.cnl");
         {
             ChannelStore first(channelFile);
@@ -223,19 +236,25 @@ TEST_F(EngineFaultTest, AnotherCopysChannelsSurviveThisEnginesExit) {
         }
         EngineRig rig(channelFile, PathOf("options.avs"));
         ASSERT_EQ(rig.Engine().GetCount(), 5);
-        ChannelStore panel(channelFile);
-        ASSERT_TRUE(panel.Load());
-        panel.SetChannel(600, "Added by the panel");
-        ASSERT_TRUE(panel.Save());
-        if (engineChanges) {
+        if (c.otherCopySaves) {
+            ChannelStore panel(channelFile);
+            ASSERT_TRUE(panel.Load());
+            panel.SetChannel(600, "Added by the panel");
+            ASSERT_TRUE(panel.Save());
+        }
+        if (c.engineChanges) {
             rig.Engine().SetChannel(700, "Added here");
         }
+        const std::optional<FileStamp> beforeExit = FileStamp::Of(channelFile);
 
         rig.Destroy();
 
         ChannelStore after(channelFile);
-        ASSERT_TRUE(after.Load()) << engineChanges;
-        EXPECT_EQ(after.GetCount(), engineChanges ? 7 : 6) << engineChanges;
-        EXPECT_EQ(after.FindChannel(600), 5) << engineChanges;
+        ASSERT_TRUE(after.Load());
+        EXPECT_EQ(after.GetCount(), c.linesAfter);
+        EXPECT_EQ(after.FindChannel(600), c.otherCopySaves ? 5 : -1);
+        if (!c.engineChanges) {
+            EXPECT_TRUE(FileStamp::Of(channelFile) == beforeExit);
+        }
     }
 }
