@@ -1,12 +1,20 @@
 #include "engine/AviRecorder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
+#include <functional>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
 #include <csignal>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +26,7 @@
 #include "support/RecorderFakeDialog.h"
 #include "support/RecorderFileProbe.h"
 #include "support/RecorderTestFrame.h"
+#include "support/RecorderTimeline.h"
 #include "support/RecordingWarningBox.h"
 
 namespace {
@@ -89,6 +98,31 @@ protected:
                 reinterpret_cast<const uint8_t*>(decoded.constData()) + at));
         }
         return arrivals;
+    }
+
+    // Offers frames 40 ms apart from writing's start up to `end_ms`, leaving
+    // out those in (`gapFrom_ms`, `gapTo_ms`); `during` runs before each one.
+    // Returns what arrived when, for PicturesOfTheirTime.
+    std::vector<std::pair<uint32_t, int>> ArriveUntil(
+        uint32_t end_ms, uint32_t gapFrom_ms = 0, uint32_t gapTo_ms = 0,
+        const std::function<void(uint32_t)>& during = {}) {
+        const uint32_t start_ms = clock_.TickCount();
+        std::vector<std::pair<uint32_t, int>> arrived;
+        for (int number = 0; 40 * uint32_t(number) < end_ms; ++number) {
+            const uint32_t at_ms = 40 * uint32_t(number);
+            if (at_ms > gapFrom_ms && at_ms < gapTo_ms) {
+                continue;
+            }
+            clock_.AdvanceMs(start_ms + at_ms - clock_.TickCount());
+            if (during) {
+                during(at_ms);
+            }
+            frame_.Paint(number);
+            recorder_.WriteFrame(frame_.Record());
+            arrived.emplace_back(at_ms, number);
+        }
+        clock_.AdvanceMs(start_ms + end_ms - clock_.TickCount());
+        return arrived;
     }
 
     void ExpectIdle(const std::string& path) {
@@ -313,6 +347,162 @@ TEST_F(AviRecorderTest, RequestPowerOffPostsOnceWhateverTheFlag) {
     EXPECT_TRUE(recorder_.RequestPowerOff());
     EXPECT_EQ(powerOffRequests_, 1);
     EXPECT_FALSE(recorder_.GetPowerOffAfter());
+}
+
+// The frame loop stalls for two seconds: the slots due meanwhile repeat the
+// last picture, and afterwards each frame is again the picture of its own
+// time, not one that arrived late; frames never go in ahead of time.
+TEST_F(AviRecorderTest, AfterAStallFrameKIsStillThePictureOfTimeKOverTwenty) {
+    const std::string path = Path("stall.avi");
+    ASSERT_TRUE(recorder_.Open(path, frame_.Record()));
+    recorder_.SetRecording(true);
+    const auto arrived = ArriveUntil(4000, 1000, 3000);
+    recorder_.SetRecording(false);
+    EXPECT_EQ(recorder_.FramesWritten(), 80);
+    recorder_.Close();
+
+    EXPECT_EQ(ArrivalsInFile(path), PicturesOfTheirTime(arrived, 80));
+}
+
+// The file system refuses the frames for a second (a file-size limit stands in
+// for a full disk): those frames are lost, the ones after it are written at
+// their own time, and the file is finished with its index and frame count.
+TEST_F(AviRecorderTest, AFileSizeLimitForAMomentCostsOnlyThatMomentsFrames) {
+    const std::string path = Path("limited.avi");
+    const QString file = QString::fromStdString(path);
+    ASSERT_TRUE(recorder_.Open(path, frame_.Record()));
+    recorder_.SetRecording(true);
+    std::optional<ScopedFileSizeLimit> limit;
+    const auto arrived = ArriveUntil(3000, 0, 0, [&](uint32_t at_ms) {
+        if (at_ms == 1000) {
+            limit.emplace(QFileInfo(file).size() + 1000);
+        } else if (at_ms == 2000) {
+            limit.reset();
+        }
+    });
+    recorder_.SetRecording(false);
+    const int written = recorder_.FramesWritten();
+    recorder_.Close();
+
+    EXPECT_GE(written, 40);
+    EXPECT_LE(written, 41);
+    const std::vector<int> inFile = ArrivalsInFile(path);
+    ASSERT_EQ(static_cast<int>(inFile.size()), written);
+    const std::vector<int> due = PicturesOfTheirTime(arrived, 60);
+    EXPECT_EQ(std::vector<int>(inFile.begin(), inFile.begin() + 20),
+              std::vector<int>(due.begin(), due.begin() + 20));
+    EXPECT_EQ(std::vector<int>(inFile.end() - 20, inFile.end()),
+              std::vector<int>(due.end() - 20, due.end()));
+    EXPECT_EQ(RecorderFileProbe::DeclaredFrames(file), written);
+    EXPECT_EQ(RecorderFileProbe::TrailingIndexEntries(file), written);
+    EXPECT_EQ(RecorderFileProbe::Probe(file).packets, written);
+}
+
+// A second recorder (another QuorvTV, as far as the file is concerned) must
+// not take over a file a recording holds: it is refused before its dialog,
+// and the first recording goes on unharmed.
+TEST_F(AviRecorderTest, ASecondRecordingIntoTheSameFileIsRefused) {
+    RecorderFakeDialog secondDialog;
+    secondDialog.choice = Choose(AviFourCC("DIB "));
+    AviRecorder second(secondDialog, Path("second.avs"), nullptr);
+    const std::string path = Path("shared.avi");
+    ASSERT_TRUE(recorder_.Open(path, frame_.Record()));
+    recorder_.SetRecording(true);
+    Arrive(10);
+
+    EXPECT_FALSE(second.Open(path, frame_.Record()));
+
+    EXPECT_TRUE(secondDialog.startingPoints.empty());
+    EXPECT_FALSE(second.IsOpen());
+    Arrive(10);
+    const int written = recorder_.FramesWritten();
+    recorder_.Close();
+    EXPECT_EQ(RecorderFileProbe::Probe(QString::fromStdString(path)).packets, written);
+    EXPECT_TRUE(second.Open(path, frame_.Record()));
+}
+
+// Runs in the forked child: records frames into `path` until told to stop on
+// `go`, reporting the frames written on `report` first. Never returns.
+[[noreturn]] void RecordUntilTold(const std::string& path, int report, int go) {
+    ManualClock clock;
+    ScopedClock scopedClock(clock);
+    RecorderFakeDialog dialog;
+    dialog.choice = Choose(AviFourCC("DIB "));
+    AviRecorder recorder(dialog, path + ".avs", nullptr);
+    RecorderTestFrame frame;
+    char frames = 0;
+    if (recorder.Open(path, frame.Record())) {
+        recorder.SetRecording(true);
+        for (int arrival = 0; arrival < 20; ++arrival, clock.AdvanceMs(40)) {
+            frame.Paint(arrival);
+            recorder.WriteFrame(frame.Record());
+        }
+        frames = static_cast<char>(recorder.FramesWritten());
+    }
+    char ignored = 0;
+    if (::write(report, &frames, 1) == 1) {
+        (void)::read(go, &ignored, 1);
+    }
+    recorder.Close();
+    ::_exit(0);
+}
+
+// The same with the first recording in another process: the lock lives in
+// the file system, not in this process.
+TEST_F(AviRecorderTest, ARecordingInAnotherProcessKeepsItsFile) {
+    const std::string path = Path("other-process.avi");
+    int report[2];
+    int go[2];
+    ASSERT_EQ(::pipe(report), 0);
+    ASSERT_EQ(::pipe(go), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(go[1]);
+        RecordUntilTold(path, report[1], go[0]);
+    }
+    ::close(go[0]);
+    char childFrames = 0;
+    ASSERT_EQ(::read(report[0], &childFrames, 1), 1);
+    ASSERT_GT(childFrames, 0);
+
+    EXPECT_FALSE(recorder_.Open(path, frame_.Record()));
+
+    ::close(go[1]);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    EXPECT_EQ(RecorderFileProbe::Probe(QString::fromStdString(path)).packets, childFrames);
+    EXPECT_TRUE(recorder_.Open(path, frame_.Record()));
+}
+
+// A path that can't take a file is refused before the compression dialog,
+// so the remembered compressor stays as it was.
+TEST_F(AviRecorderTest, APathThatCantBeCreatedIsRefusedBeforeTheDialog) {
+    ASSERT_TRUE(QDir(folder_.path()).mkdir("folder"));
+    ASSERT_TRUE(QDir(folder_.path()).mkdir("locked"));
+    ASSERT_EQ(::chmod(folder_.filePath("locked").toUtf8().constData(), 0555), 0);
+    const std::string optionsPath = folder_.filePath("quorvtv.avs").toStdString();
+    ASSERT_TRUE(AviOptionsFile::Save(optionsPath, Choose(AviFourCC("MJPG"))));
+    const QByteArray remembered = ReadAll(QString::fromStdString(optionsPath));
+    struct Case {
+        const char* what;
+        std::string path;
+        bool bindsRoot;
+    };
+    const Case cases[] = {
+        {"an existing folder", Path("folder"), true},
+        {"a name too long", Path("folder/") + std::string(NAME_MAX + 1, 'n') + ".avi", true},
+        {"a folder without write access", Path("locked/clip.avi"), false},
+    };
+    for (const Case& c : cases) {
+        if (!c.bindsRoot && ::geteuid() == 0) {
+            continue;  // permission bits don't bind the superuser
+        }
+        dialog_.startingPoints.clear();
+        EXPECT_FALSE(recorder_.Open(c.path, frame_.Record())) << c.what;
+        EXPECT_TRUE(dialog_.startingPoints.empty()) << c.what;
+        EXPECT_EQ(ReadAll(QString::fromStdString(optionsPath)), remembered) << c.what;
+    }
+    ::chmod(folder_.filePath("locked").toUtf8().constData(), 0755);
 }
 
 }  // namespace
