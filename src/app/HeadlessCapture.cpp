@@ -4,18 +4,15 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QTimer>
-#include <algorithm>
-#include <cstdint>
 #include <cstdio>
-#include <filesystem>
 
 #include "app/HardwarePlatform.h"
+#include "app/HeadlessRecording.h"
 #include "app/NamedCompressorChoice.h"
 #include "engine/CaptureEngine.h"
 #include "engine/FrameThread.h"
 #include "engine/ThreadRegistry.h"
 #include "hardware/CaptureCard.h"
-#include "platform/TerminationSignals.h"
 #include "platform/VideoSurface.h"
 #include "platform/WarningBox.h"
 
@@ -23,8 +20,6 @@ namespace {
 
 constexpr int kAboveNormalPriority = 1;
 constexpr int kSnapshotCapture_ms = 1200;
-constexpr int kStopCheck_ms = 10;
-constexpr int kRecordGrace_s = 5;
 
 // Runs the frame thread for the life of the object.
 class RunningCapture {
@@ -59,12 +54,6 @@ bool CanWriteImage(const std::string& path) {
     const QFileInfo folder(file.absolutePath());
     return folder.isDir() && folder.isWritable() &&
            QImageWriter::supportedImageFormats().contains(file.suffix().toLower().toLatin1());
-}
-
-uintmax_t FileSize(const std::string& path) {
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(path, error);
-    return error ? 0 : size;
 }
 
 }  // namespace
@@ -128,43 +117,14 @@ int HeadlessCapture::Record(const std::string& path, int seconds, const std::str
     }
     CaptureEngine engine(card_.get(), nullptr, 5, 5, {channelFile_, &choice, optionsFile_, [] {}});
     if (!engine.Open(path, engine.GetFrameRecord()->Data())) {
-        std::fprintf(stderr, "quorvtv: can't record into '%s'\n", path.c_str());
+        std::fprintf(stderr, "quorvtv: can't record into '%s': %s\n", path.c_str(),
+                     engine.OpenProblem().c_str());
         return 1;
     }
-    int elapsed_s = 0;
+    HeadlessRecording recording(engine, path, seconds);
     {
-        const int wantedFrames = seconds * AviRecorder::kFramesPerSecond;
-        engine.SetRecording(true);
         RunningCapture capture(engine);
-        QEventLoop loop;
-        TerminationSignals terminations;
-        QObject::connect(&terminations, &TerminationSignals::Received, &loop, &QEventLoop::quit);
-        // The file holds `seconds` of video when it holds their frames; a
-        // wall-clock stop would be off by the timer's slack and the frames
-        // the card was late with. Past the grace time, what arrived is kept.
-        QTimer enough;
-        enough.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&enough, &QTimer::timeout, &loop, [&] {
-            if (engine.FramesWritten() >= wantedFrames || elapsed_s >= seconds + kRecordGrace_s) {
-                engine.SetRecording(false);
-                loop.quit();
-            }
-        });
-        enough.start(kStopCheck_ms);
-        QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-            ++elapsed_s;
-            std::printf("quorvtv: %d s, %d frames, %ju bytes\n", elapsed_s, engine.FramesWritten(),
-                        FileSize(path));
-            std::fflush(stdout);
-        });
-        tick.start(1000);
-        loop.exec();
-        engine.SetRecording(false);
+        recording.Record();
     }
-    const int frames = engine.FramesWritten();
-    engine.Close();
-    std::printf("quorvtv: wrote %d frames (%.2f s at 20 frames/s) to %s, %ju bytes\n", frames,
-                frames / 20.0, path.c_str(), FileSize(path));
-    return 0;
+    return recording.Finish();
 }
