@@ -23,7 +23,7 @@ struct AVIOContext;
 class AviFileOutput {
 public:
     // Reservations are made in steps of this much beyond what is needed.
-    static constexpr uint64_t kReserveStep = 1 << 20;
+    static constexpr uint64_t kReserveStep = 256 * 1024;
 
     AviFileOutput();
     AviFileOutput(const AviFileOutput&) = delete;
