@@ -15,6 +15,7 @@
 
 #include "engine/AviRecorder.h"
 #include "platform/AviCompressor.h"
+#include "platform/AviOptionsFile.h"
 #include "support/LimitedDisk.h"
 #include "support/ManualClock.h"
 #include "support/RecorderFakeDialog.h"
@@ -31,6 +32,11 @@ AviCompressionOptions Choose(uint32_t fourCC) {
     options.quality = 5000;
     options.flags = AviCompressionOptions::kFlagValid;
     return options;
+}
+
+QByteArray ReadAll(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 int LinesOf(const std::string& text) {
@@ -124,8 +130,10 @@ TEST_F(AviRecorderFaultTest, ADiskFullForASecondLosesOnlyThatSecondsFrames) {
     }
 }
 
-// "can't record into …" says why.
-TEST_F(AviRecorderFaultTest, AFailedOpenSaysWhy) {
+// "can't record into …" says why, and a path that can't take a file is
+// refused before the compression dialog, so the remembered compressor stays
+// as it was.
+TEST_F(AviRecorderFaultTest, AFailedOpenSaysWhyBeforeTheDialog) {
     ASSERT_TRUE(QDir(folder_.path()).mkdir("folder"));
     ASSERT_TRUE(QDir(folder_.path()).mkdir("locked"));
     ASSERT_EQ(::chmod(folder_.filePath("locked").toUtf8().constData(), 0555), 0);
@@ -135,6 +143,9 @@ TEST_F(AviRecorderFaultTest, AFailedOpenSaysWhy) {
     otherDialog.choice = Choose(AviFourCC("DIB "));
     AviRecorder other(otherDialog, Path("other.avs"), nullptr);
     ASSERT_TRUE(other.Open(Path("held.avi"), frame_.Record()));
+    const std::string optionsPath = Path("quorvtv.avs");
+    ASSERT_TRUE(AviOptionsFile::Save(optionsPath, Choose(AviFourCC("MJPG"))));
+    const QByteArray remembered = ReadAll(optionsPath);
     struct Case {
         const char* what;
         std::string path;
@@ -154,8 +165,11 @@ TEST_F(AviRecorderFaultTest, AFailedOpenSaysWhy) {
         if (!c.bindsRoot && ::geteuid() == 0) {
             continue;  // permission bits don't bind the superuser
         }
+        dialog_.startingPoints.clear();
         EXPECT_FALSE(recorder_.Open(c.path, frame_.Record())) << c.what;
         EXPECT_EQ(recorder_.OpenProblem(), c.problem) << c.what;
+        EXPECT_TRUE(dialog_.startingPoints.empty()) << c.what;
+        EXPECT_EQ(ReadAll(optionsPath), remembered) << c.what;
     }
     dialog_.confirm = false;
     EXPECT_FALSE(recorder_.Open(Path("cancelled.avi"), frame_.Record()));

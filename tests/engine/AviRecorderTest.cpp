@@ -1,6 +1,5 @@
 #include "engine/AviRecorder.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -8,11 +7,7 @@
 #include <functional>
 
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <climits>
 #include <csignal>
 #include <optional>
 
@@ -419,90 +414,6 @@ TEST_F(AviRecorderTest, ASecondRecordingIntoTheSameFileIsRefused) {
     recorder_.Close();
     EXPECT_EQ(RecorderFileProbe::Probe(QString::fromStdString(path)).packets, written);
     EXPECT_TRUE(second.Open(path, frame_.Record()));
-}
-
-// Runs in the forked child: records frames into `path` until told to stop on
-// `go`, reporting the frames written on `report` first. Never returns.
-[[noreturn]] void RecordUntilTold(const std::string& path, int report, int go) {
-    ManualClock clock;
-    ScopedClock scopedClock(clock);
-    RecorderFakeDialog dialog;
-    dialog.choice = Choose(AviFourCC("DIB "));
-    AviRecorder recorder(dialog, path + ".avs", nullptr);
-    RecorderTestFrame frame;
-    char frames = 0;
-    if (recorder.Open(path, frame.Record())) {
-        recorder.SetRecording(true);
-        for (int arrival = 0; arrival < 20; ++arrival, clock.AdvanceMs(40)) {
-            frame.Paint(arrival);
-            recorder.WriteFrame(frame.Record());
-        }
-        frames = static_cast<char>(recorder.FramesWritten());
-    }
-    char ignored = 0;
-    if (::write(report, &frames, 1) == 1) {
-        (void)::read(go, &ignored, 1);
-    }
-    recorder.Close();
-    ::_exit(0);
-}
-
-// The same with the first recording in another process: the lock lives in
-// the file system, not in this process.
-TEST_F(AviRecorderTest, ARecordingInAnotherProcessKeepsItsFile) {
-    const std::string path = Path("other-process.avi");
-    int report[2];
-    int go[2];
-    ASSERT_EQ(::pipe(report), 0);
-    ASSERT_EQ(::pipe(go), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(go[1]);
-        RecordUntilTold(path, report[1], go[0]);
-    }
-    ::close(go[0]);
-    char childFrames = 0;
-    ASSERT_EQ(::read(report[0], &childFrames, 1), 1);
-    ASSERT_GT(childFrames, 0);
-
-    EXPECT_FALSE(recorder_.Open(path, frame_.Record()));
-
-    ::close(go[1]);
-    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
-    EXPECT_EQ(RecorderFileProbe::Probe(QString::fromStdString(path)).packets, childFrames);
-    EXPECT_TRUE(recorder_.Open(path, frame_.Record()));
-}
-
-// A path that can't take a file is refused before the compression dialog,
-// so the remembered compressor stays as it was.
-TEST_F(AviRecorderTest, APathThatCantBeCreatedIsRefusedBeforeTheDialog) {
-    ASSERT_TRUE(QDir(folder_.path()).mkdir("folder"));
-    ASSERT_TRUE(QDir(folder_.path()).mkdir("locked"));
-    ASSERT_EQ(::chmod(folder_.filePath("locked").toUtf8().constData(), 0555), 0);
-    const std::string optionsPath = folder_.filePath("quorvtv.avs").toStdString();
-    ASSERT_TRUE(AviOptionsFile::Save(optionsPath, Choose(AviFourCC("MJPG"))));
-    const QByteArray remembered = ReadAll(QString::fromStdString(optionsPath));
-    struct Case {
-        const char* what;
-        std::string path;
-        bool bindsRoot;
-    };
-    const Case cases[] = {
-        {"an existing folder", Path("folder"), true},
-        {"a name too long", Path("folder/") + std::string(NAME_MAX + 1, 'n') + ".avi", true},
-        {"a folder without write access", Path("locked/clip.avi"), false},
-    };
-    for (const Case& c : cases) {
-        if (!c.bindsRoot && ::geteuid() == 0) {
-            continue;  // permission bits don't bind the superuser
-        }
-        dialog_.startingPoints.clear();
-        EXPECT_FALSE(recorder_.Open(c.path, frame_.Record())) << c.what;
-        EXPECT_TRUE(dialog_.startingPoints.empty()) << c.what;
-        EXPECT_EQ(ReadAll(QString::fromStdString(optionsPath)), remembered) << c.what;
-    }
-    ::chmod(folder_.filePath("locked").toUtf8().constData(), 0755);
 }
 
 }  // namespace

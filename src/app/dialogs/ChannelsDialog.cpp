@@ -110,10 +110,12 @@ void ChannelsDialog::FillList() {
 // rather keep: the list shown holds only the part that could be read.
 void ChannelsDialog::accept() {
     const char* file = channels_.ChannelFilePath().c_str();
+    const int count = channels_.GetCount();
     if (!fileReadWhole_ &&
-        !ConfirmWithUser("The channel file %s could be read only in part (%d channels). OK "
-                         "replaces it with the list shown here, and the rest of it is lost.",
-                         file, channels_.GetCount())) {
+        !ConfirmWithUser("The channel file %s could be read only in part; the list shown holds "
+                         "the %d %s read from it. OK replaces the file with this list, and the "
+                         "rest of it is lost.",
+                         file, count, count == 1 ? "channel" : "channels")) {
         return;
     }
     if (!channels_.Save()) {
