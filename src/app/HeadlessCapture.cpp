@@ -14,13 +14,14 @@
 #include <fstream>
 
 #include "app/HardwarePlatform.h"
+#include "app/HeadlessRawCapture.h"
+#include "app/HeadlessRecording.h"
 #include "app/NamedCompressorChoice.h"
 #include "engine/CaptureEngine.h"
 #include "engine/FrameThread.h"
 #include "engine/RawCaptureWriter.h"
 #include "engine/ThreadRegistry.h"
 #include "hardware/CaptureCard.h"
-#include "platform/TerminationSignals.h"
 #include "platform/VideoSurface.h"
 #include "platform/WarningBox.h"
 
@@ -28,9 +29,6 @@ namespace {
 
 constexpr int kAboveNormalPriority = 1;
 constexpr int kSnapshotCapture_ms = 1200;
-constexpr int kStopCheck_ms = 10;
-constexpr int kRecordGrace_s = 5;
-constexpr int kCardFramesPerSecond = 25;
 
 // Runs the frame thread for the life of the object.
 class RunningCapture {
@@ -122,12 +120,6 @@ bool WritePicture(const QImage& picture, const std::string& path, const std::str
     return true;
 }
 
-uintmax_t FileSize(const std::string& path) {
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(path, error);
-    return error ? 0 : size;
-}
-
 }  // namespace
 
 HeadlessCapture::HeadlessCapture(HardwarePlatform& hardware, std::string channelFile,
@@ -215,45 +207,16 @@ int HeadlessCapture::Record(const std::string& path, int seconds, const std::str
         return 2;
     }
     if (!engine.Open(path, engine.GetFrameRecord()->Data())) {
-        std::fprintf(stderr, "quorvtv: can't record into '%s'\n", path.c_str());
+        std::fprintf(stderr, "quorvtv: can't record into '%s': %s\n", path.c_str(),
+                     engine.OpenProblem().c_str());
         return 1;
     }
-    int elapsed_s = 0;
+    HeadlessRecording recording(engine, path, seconds);
     {
-        const int wantedFrames = seconds * AviRecorder::kFramesPerSecond;
-        engine.SetRecording(true);
         RunningCapture capture(engine);
-        QEventLoop loop;
-        TerminationSignals terminations;
-        QObject::connect(&terminations, &TerminationSignals::Received, &loop, &QEventLoop::quit);
-        // The file holds `seconds` of video when it holds their frames; a
-        // wall-clock stop would be off by the timer's slack and the frames
-        // the card was late with. Past the grace time, what arrived is kept.
-        QTimer enough;
-        enough.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&enough, &QTimer::timeout, &loop, [&] {
-            if (engine.FramesWritten() >= wantedFrames || elapsed_s >= seconds + kRecordGrace_s) {
-                engine.SetRecording(false);
-                loop.quit();
-            }
-        });
-        enough.start(kStopCheck_ms);
-        QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-            ++elapsed_s;
-            std::printf("quorvtv: %d s, %d frames, %ju bytes\n", elapsed_s, engine.FramesWritten(),
-                        FileSize(path));
-            std::fflush(stdout);
-        });
-        tick.start(1000);
-        loop.exec();
-        engine.SetRecording(false);
+        recording.Record();
     }
-    const int frames = engine.FramesWritten();
-    engine.Close();
-    std::printf("quorvtv: wrote %d frames (%.2f s at 20 frames/s) to %s, %ju bytes\n", frames,
-                frames / 20.0, path.c_str(), FileSize(path));
-    return 0;
+    return recording.Finish();
 }
 
 int HeadlessCapture::DumpRaw(const std::string& folder, int seconds) {
@@ -274,47 +237,10 @@ int HeadlessCapture::DumpRaw(const std::string& folder, int seconds) {
         return 1;
     }
     tap.Attach(writer.get());
-    const uint32_t wantedFrames = static_cast<uint32_t>(seconds * kCardFramesPerSecond);
+    HeadlessRawCapture capture(*writer, seconds);
     {
-        RunningCapture capture(engine);
-        QEventLoop loop;
-        TerminationSignals terminations;
-        QObject::connect(&terminations, &TerminationSignals::Received, &loop, &QEventLoop::quit);
-        int elapsed_s = 0;
-        // Every frame the chip delivered counts towards the length, whether
-        // it was written, missed or dropped.
-        QTimer enough;
-        QObject::connect(&enough, &QTimer::timeout, &loop, [&] {
-            const RawCaptureFormat::Totals totals = writer->GetTotals();
-            if (totals.frames + totals.missed + totals.dropped >= wantedFrames ||
-                elapsed_s >= seconds + kRecordGrace_s) {
-                loop.quit();
-            }
-        });
-        enough.start(kStopCheck_ms);
-        QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-            ++elapsed_s;
-            const RawCaptureFormat::Totals totals = writer->GetTotals();
-            std::printf("quorvtv: %d s, %u frames, %u missed, %u dropped\n", elapsed_s,
-                        totals.frames, totals.missed, totals.dropped);
-            std::fflush(stdout);
-        });
-        tick.start(1000);
-        loop.exec();
+        RunningCapture running(engine);
+        capture.Capture();
     }
-    if (!writer->Close(error)) {
-        std::fprintf(stderr, "quorvtv: %s\n", error.c_str());
-        return 1;
-    }
-    const RawCaptureFormat::Totals totals = writer->GetTotals();
-    if (totals.frames == 0) {
-        std::fprintf(stderr, "quorvtv: no frame arrived from the card in %d s\n",
-                     seconds + kRecordGrace_s);
-        return 1;
-    }
-    std::printf("quorvtv: wrote %u frames (%u missed, %u dropped) to %s, %ju bytes\n",
-                totals.frames, totals.missed, totals.dropped, writer->SamplesPath().c_str(),
-                FileSize(writer->SamplesPath()));
-    return 0;
+    return capture.Finish();
 }

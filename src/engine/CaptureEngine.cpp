@@ -68,9 +68,12 @@ CaptureEngine::~CaptureEngine() {
     frameRecord_.reset();
     overlay_.reset();
     schedule_.reset();
-    // A channel file that could not be read completely is kept for the user
-    // rather than overwritten with the part that could be read.
-    if (channelFileComplete_) {
+    // Only a list changed here is written back: writing the list loaded at
+    // start at every exit would undo what another copy of the program (or
+    // the Channels dialog) saved meanwhile. A channel file that could not be
+    // read completely is kept for the user rather than overwritten with the
+    // part that could be read.
+    if (channelFileComplete_ && HasChanges()) {
         Save();
     }
 }

@@ -69,8 +69,10 @@ public:
     bool TuneToChannel(int index);
 
     // True when the channel file was read completely at construction, or there
-    // was none; a damaged file is left alone at destruction rather than
-    // overwritten with the part that could be read.
+    // was none. At destruction the list is saved when it was changed here
+    // (merged with what other copies saved meanwhile), and never over a
+    // damaged file, which is left alone rather than overwritten with the part
+    // that could be read.
     bool ChannelFileLoadedCompletely() const { return channelFileComplete_; }
 
     VideoRect GetVideoRect() const { return videoRect_; }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QCursor>
+#include <QDir>
 #include <QLineEdit>
 #include <QTest>
 #include <QWindow>
@@ -19,6 +20,7 @@
 #include "hardware/CaptureCard.h"
 #include "support/PanelRig.h"
 #include "support/RecorderFileProbe.h"
+#include "support/RecorderTestFrame.h"
 
 namespace {
 
@@ -106,6 +108,37 @@ TEST(MainPanelTest, StartUpAppliesStoredAdjustmentsAndTunesTheClampedChannel) {
         panel.show();
         rig.Idle();
         EXPECT_EQ(panel.Knob()->GetPos(), row.knobAfter) << "kept at the first show";
+    }
+}
+
+// New into a path that can't take a recording (a folder, a file another
+// recording holds) shows no compression dialog, leaves no file open and, as
+// for every failed open, says why on standard error.
+TEST(MainPanelTest, NewIntoAPathThatCantTakeARecordingShowsNoDialogAndSaysWhy) {
+    PanelRig rig;
+    rig.Open();
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(rig.FilePath("folder"))));
+    RecorderFakeDialog otherDialog;
+    otherDialog.choice = rig.compression.choice;
+    AviRecorder other(otherDialog, rig.FilePath("other.avs"), nullptr);
+    const RecorderTestFrame frame;
+    ASSERT_TRUE(other.Open(rig.FilePath("held.avi"), frame.Record()));
+    const std::pair<std::string, const char*> cases[] = {
+        {rig.FilePath("folder"), "it is a folder"},
+        {rig.FilePath("held.avi"), "another QuorvTV is recording into it"},
+    };
+    for (const auto& [path, reason] : cases) {
+        rig.chooser.answer = path;
+        rig.compression.startingPoints.clear();
+        testing::internal::CaptureStderr();
+        rig.Click(kNew);
+        const std::string errors = testing::internal::GetCapturedStderr();
+
+        EXPECT_TRUE(rig.compression.startingPoints.empty()) << reason;
+        EXPECT_FALSE(rig.Engine().IsOpen()) << reason;
+        EXPECT_EQ(rig.EnabledControls(), kNoFile) << reason;
+        EXPECT_NE(errors.find("can't record into '" + path + "': " + reason), std::string::npos)
+            << errors;
     }
 }
 

@@ -78,6 +78,9 @@ public:
         }
     }
 
+    // Runs one pass; true when it took a new frame.
+    bool RunPass() { return Pass(); }
+
     // The frame record's picture, top row first.
     std::vector<uint8_t> Picture() const {
         const uint8_t* bottomUp = engine->GetFrameRecord()->Pixels();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 
 #include "app/ControlId.h"
@@ -60,7 +61,7 @@ ChannelsDialog::ChannelsDialog(CaptureEngine* engine, std::string channelFile, M
     channelList_ = static_cast<ChannelListCtrl*>(ChildById(this, ControlIds::kChannelList));
     InsertColumns();
     ConnectControls();
-    channels_.Load();
+    fileReadWhole_ = channels_.Load() || !std::filesystem::exists(channels_.ChannelFilePath());
     FillList();
 }
 
@@ -105,12 +106,23 @@ void ChannelsDialog::FillList() {
 }
 
 // A list that can't be saved would be lost when the panel reloads the file:
-// say so and keep the dialog open.
+// say so and keep the dialog open. So does a damaged file the user would
+// rather keep: the list shown holds only the part that could be read.
 void ChannelsDialog::accept() {
-    if (!channels_.Save()) {
-        WarnUser("Couldn't save the channel list to %s", channels_.ChannelFilePath().c_str());
+    const char* file = channels_.ChannelFilePath().c_str();
+    const int count = channels_.GetCount();
+    if (!fileReadWhole_ &&
+        !ConfirmWithUser("The channel file %s could be read only in part; the list shown holds "
+                         "the %d %s read from it. OK replaces the file with this list, and the "
+                         "rest of it is lost.",
+                         file, count, count == 1 ? "channel" : "channels")) {
         return;
     }
+    if (!channels_.Save()) {
+        WarnUser("Couldn't save the channel list to %s: %s", file, channels_.SaveProblem().c_str());
+        return;
+    }
+    fileReadWhole_ = true;
     QDialog::accept();
 }
 
