@@ -1,7 +1,5 @@
 #include "display/StatusOverlay.h"
 
-#include <algorithm>
-
 #include "display/RecordingSchedule.h"
 #include "hardware/CaptureCard.h"
 #include "platform/Clock.h"
@@ -116,12 +114,11 @@ std::string StatusOverlay::DiskFreeText() {
     if (!free) {
         return {};
     }
-    const uint64_t shown = std::min<uint64_t>(*free, 0xFFFFFFFFu);
-    if (engine_->IsRecording() && shown < kLowDiskBytes) {
+    if (engine_->IsRecording() && *free < kLowDiskBytes) {
         LowDiskReaction();
         return {};
     }
-    return "DF: " + Formatted(shown);
+    return "DF: " + Formatted(*free);
 }
 
 void StatusOverlay::Rebuild() {
@@ -136,7 +133,8 @@ void StatusOverlay::Rebuild() {
         fileText += " (write error)";
     }
     RecordingSchedule* schedule = engine_->GetSchedule();
-    const std::string scheduleText = schedule->IsArmed() ? schedule->GetStatusText() : std::string();
+    const std::string scheduleText =
+        schedule->IsArmed() ? schedule->GetStatusText() : std::string();
 
     text_ = kTitle + fpsText + " / " + frequencyText;
     if (!fileText.empty()) {

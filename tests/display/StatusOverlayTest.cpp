@@ -134,13 +134,29 @@ TEST(StatusOverlayTest, TextLinesFollowTheTunerTheRecorderAndTheSchedule) {
     }
 }
 
-TEST(StatusOverlayTest, FourGibibytesOrMoreReadAsTheLargest32BitValue) {
-    FakeDiskSpace disk(uint64_t{5} << 30);
-    OverlayRig rig;
-    rig.Record(true);
-    rig.DrawAt(0);
-    EXPECT_EQ(rig.Overlay().Text(), kTitle + "1 Fps / 0 Mhz\ntake 1.avi / DF: 4,294,967,295");
-    EXPECT_TRUE(rig.engine->IsRecording());
+// The figure is the whole free space, and only a real reading below 10 MiB
+// ends the recording, however many bytes lie above 4 GiB.
+TEST(StatusOverlayTest, TheFreeDiskFigureIsTheWholeFreeSpace) {
+    struct Case {
+        uint64_t free;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {84'123'456'789, "DF: 84,123,456,789"},
+        {0xFFFF'FFFF, "DF: 4,294,967,295"},
+        {(uint64_t{4} << 30) + (5 << 20), "DF: 4,300,210,176"},
+        {uint64_t{1} << 50, "DF: 1,125,899,906,842,624"},
+    };
+    for (const Case& c : cases) {
+        FakeDiskSpace disk(c.free);
+        OverlayRig rig;
+        rig.Record(true);
+        rig.DrawAt(0);
+        EXPECT_EQ(rig.Overlay().Text(), kTitle + "1 Fps / 0 Mhz\ntake 1.avi / " + c.shown)
+            << c.free;
+        EXPECT_TRUE(rig.engine->IsRecording()) << c.free;
+        EXPECT_EQ(rig.powerOffPosts, 0) << c.free;
+    }
 }
 
 // The first draw rebuilds at once; later ones once a full second has passed,
