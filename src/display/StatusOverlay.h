@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QFont>
+#include <QString>
 #include <cstdint>
-#include <string>
 
 #include "engine/CaptureEngine.h"
 #include "platform/Mutex.h"
@@ -32,19 +32,23 @@ public:
     // rebuilds the text at most once a second.
     void Draw(DeviceContext& dc, const VideoRect& video);
 
-    // The composed text as last rebuilt.
-    std::string Text();
+    // The composed text as last rebuilt. Each piece is decoded from its own
+    // encoding: channel names from Windows-1252, the file name as the file
+    // system gives it (UTF-8).
+    QString Text();
     bool IsTextVisible();
 
 private:
-    void Rebuild();
+    void Rebuild(uint32_t now);
     void LowDiskReaction();
-    std::string FrequencyText();
-    std::string DiskFreeText();
+    QString FpsText(uint32_t now);
+    QString FrequencyText();
+    QString FileText();
+    QString DiskFreeText();
 
     Mutex lock_{"overlay", LockRank::kOverlay};
     CaptureEngine* engine_;
-    std::string text_;
+    QString text_;
     uint32_t lastRebuild_ = 0;
     bool rebuiltOnce_ = false;
     int framesDrawn_ = 0;
