@@ -29,6 +29,15 @@ QString Formatted(uint64_t value) {
     return QString::fromLatin1(ExtString().FormatNumber(value).Text());
 }
 
+// Shown until the first whole second has been measured.
+constexpr const char* kUnmeasuredFps = "-- Fps";
+
+// Frames per second for `frames` drawn over `interval_ms` (a second or more),
+// rounded to the nearest whole number.
+int FramesPerSecond(int frames, uint32_t interval_ms) {
+    return static_cast<int>((uint64_t(frames) * 1000 + interval_ms / 2) / interval_ms);
+}
+
 }  // namespace
 
 StatusOverlay::StatusOverlay(CaptureEngine* engine)
@@ -98,9 +107,19 @@ void StatusOverlay::Draw(DeviceContext& dc, const VideoRect& video) {
     }
 }
 
+// The frames drawn since the previous rebuild over the time since it. The
+// window closes at the first frame a second or more after it opened, so it
+// holds 25 or 26 frames of a steady 25 a second: the count alone would waver.
+// The first rebuild, at the first frame, has no interval behind it: it opens
+// the first window.
 QString StatusOverlay::FpsText(uint32_t now) {
-    PerformanceLog::FramesShown(framesDrawn_, now - lastRebuild_);
-    return QString::number(framesDrawn_) + QLatin1String(" Fps");
+    if (!rebuiltOnce_) {
+        return QString::fromLatin1(kUnmeasuredFps);
+    }
+    const uint32_t interval_ms = now - lastRebuild_;
+    const int rate = FramesPerSecond(framesDrawn_, interval_ms);
+    PerformanceLog::FramesShown(rate, framesDrawn_, interval_ms);
+    return QString::number(rate) + QLatin1String(" Fps");
 }
 
 QString StatusOverlay::FrequencyText() {

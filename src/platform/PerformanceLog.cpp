@@ -22,11 +22,11 @@ double MonotonicSeconds() {
 
 }  // namespace
 
-void FramesShown(int frames, uint32_t interval_ms) {
+void FramesShown(int shown_fps, int frames, uint32_t interval_ms) {
     static const bool enabled = Enabled("QUORVTV_LOG_FPS");
     if (enabled) {
-        std::fprintf(stderr, "quorvtv: fps %d in %u ms at %.6f s\n", frames, interval_ms,
-                     MonotonicSeconds());
+        std::fprintf(stderr, "quorvtv: fps %d shown, %d frames in %u ms at %.6f s\n", shown_fps,
+                     frames, interval_ms, MonotonicSeconds());
     }
 }
 

@@ -8,9 +8,10 @@
 // program starts:
 //
 //   QUORVTV_LOG_FPS=1      one line per status-text rebuild (about once a
-//                          second) with the frame count the overlay shows and
-//                          the milliseconds since the previous rebuild:
-//                            quorvtv: fps 25 in 1000 ms at 12345.678901 s
+//                          second, from the second on) with the rate the
+//                          overlay shows, the frames it counted and the
+//                          milliseconds since the previous rebuild:
+//                            quorvtv: fps 25 shown, 26 frames in 1040 ms at 12345.678901 s
 //   QUORVTV_LOG_STARTUP=1  one line when the first presented picture has been
 //                          painted into the panel:
 //                            quorvtv: first frame painted at 12345.678901 s
@@ -28,8 +29,9 @@
 // Thread safety: all may be called from any thread.
 namespace PerformanceLog {
 
-// The frame count of one status-text rebuild, counted over `interval_ms`.
-void FramesShown(int frames, uint32_t interval_ms);
+// The rate one status-text rebuild shows, from `frames` counted over
+// `interval_ms`.
+void FramesShown(int shown_fps, int frames, uint32_t interval_ms);
 
 // Called on every paint of a presented picture; logs only the first.
 void FramePainted();

@@ -118,31 +118,31 @@ TEST(StatusOverlayTest, TextLinesFollowTheTunerTheRecorderAndTheSchedule) {
         std::string expected;  // after the title line
     };
     const Case cases[] = {
-        {"idle", [](OverlayRig&) {}, "1 Fps / 0 Mhz"},
-        {"tuned, not stored", [](OverlayRig& rig) { rig.TuneToStation(0); }, "1 Fps / {0} Mhz"},
+        {"idle", [](OverlayRig&) {}, "-- Fps / 0 Mhz"},
+        {"tuned, not stored", [](OverlayRig& rig) { rig.TuneToStation(0); }, "-- Fps / {0} Mhz"},
         {"tuned and stored",
          [](OverlayRig& rig) {
              rig.TuneToStation(0);
              rig.engine->SetChannel(rig.StationMhz(0), "Studio");
          },
-         "1 Fps / {0} Mhz (Studio)"},
+         "-- Fps / {0} Mhz (Studio)"},
         {"stored, tuned elsewhere",
          [](OverlayRig& rig) {
              rig.TuneToStation(1);
              rig.engine->SetChannel(rig.StationMhz(0), "Studio");
          },
-         "1 Fps / {1} Mhz"},
+         "-- Fps / {1} Mhz"},
         {"recording", [](OverlayRig& rig) { rig.Record(true); },
-         "1 Fps / 0 Mhz\ntake 1.avi / DF: 2,147,483,647"},
-        {"paused", [](OverlayRig& rig) { rig.Record(false); }, "1 Fps / 0 Mhz\ntake 1.avi"},
+         "-- Fps / 0 Mhz\ntake 1.avi / DF: 2,147,483,647"},
+        {"paused", [](OverlayRig& rig) { rig.Record(false); }, "-- Fps / 0 Mhz\ntake 1.avi"},
         {"waiting", [](OverlayRig& rig) { rig.ArmSchedule(3600); },
-         "1 Fps / 0 Mhz\nWaiting 01:00:00"},
+         "-- Fps / 0 Mhz\nWaiting 01:00:00"},
         {"timed recording",
          [](OverlayRig& rig) {
              rig.ArmSchedule(-60);
              rig.Record(true);
          },
-         "1 Fps / 0 Mhz\ntake 1.avi / DF: 2,147,483,647\nRec 00:09:00"},
+         "-- Fps / 0 Mhz\ntake 1.avi / DF: 2,147,483,647\nRec 00:09:00"},
     };
     for (const Case& c : cases) {
         OverlayRig rig;
@@ -173,7 +173,7 @@ TEST(StatusOverlayTest, EachPieceIsDecodedFromItsOwnEncoding) {
     rig.Record(true, "M\xC3\xBCll \xE2\x82\xAC.avi");
     rig.DrawAt(0);
     const std::string expected =
-        kTitle + "1 Fps / " + std::to_string(rig.StationMhz(0)) +
+        kTitle + "-- Fps / " + std::to_string(rig.StationMhz(0)) +
         " Mhz (Kan\xC3\xA4l \xE2\x82\xAC \xE2\x80\x9C" +
         "Eins\xE2\x80\x9D)\nM\xC3\xBCll \xE2\x82\xAC.avi / DF: 1,000,000,000";
     EXPECT_EQ(rig.Text(), expected);
@@ -212,9 +212,39 @@ TEST(StatusOverlayTest, TheFreeDiskFigureIsTheWholeFreeSpace) {
         OverlayRig rig;
         rig.Record(true);
         rig.DrawAt(0);
-        EXPECT_EQ(rig.Text(), kTitle + "1 Fps / 0 Mhz\ntake 1.avi / " + c.shown) << c.free;
+        EXPECT_EQ(rig.Text(), kTitle + "-- Fps / 0 Mhz\ntake 1.avi / " + c.shown) << c.free;
         EXPECT_TRUE(rig.engine->IsRecording()) << c.free;
         EXPECT_EQ(rig.powerOffPosts, 0) << c.free;
+    }
+}
+
+// The rate is the frames drawn since the previous rebuild over the time since
+// it, rounded: a steady 25 a second shows 25 whether the window that closes
+// at the first frame a second or more on holds 25 frames or 26. The first
+// rebuild, at the first frame, has no interval behind it, however long
+// before it the tick count started.
+TEST(StatusOverlayTest, TheRateIsTheFramesOverTheMeasuredInterval) {
+    struct Window {
+        int frames;
+        uint32_t interval_ms;
+        const char* shown;
+    };
+    const Window windows[] = {
+        {25, 1000, "25 Fps"}, {26, 1040, "25 Fps"}, {25, 1020, "25 Fps"}, {21, 1047, "20 Fps"},
+        {22, 1130, "19 Fps"}, {13, 1000, "13 Fps"}, {1, 10'000, "0 Fps"}, {30, 1000, "30 Fps"},
+    };
+    OverlayRig rig(86'400'000);
+    rig.DrawAt(0);
+    EXPECT_EQ(rig.Text(), kTitle + "-- Fps / 0 Mhz");
+    for (const Window& w : windows) {
+        // All but the last frame inside the second, the last closing the window.
+        const uint32_t start_ms = rig.Elapsed_ms();
+        for (int k = 1; k < w.frames; ++k) {
+            rig.DrawAt(start_ms + static_cast<uint32_t>(k * 999 / (w.frames - 1)));
+        }
+        rig.DrawAt(start_ms + w.interval_ms);
+        EXPECT_EQ(rig.Text(), kTitle + w.shown + " / 0 Mhz")
+            << w.frames << " frames in " << w.interval_ms << " ms";
     }
 }
 
@@ -267,7 +297,7 @@ TEST(StatusOverlayTest, AFailedFrameWriteIsMarkedAfterTheFileName) {
     const uint8_t* frame = rig.engine->GetFrameRecord()->Data();
     ASSERT_TRUE(rig.engine->WriteFrame(frame));
     rig.DrawAt(0);
-    EXPECT_EQ(rig.Text(), kTitle + "1 Fps / 0 Mhz\ntake 1.avi / DF: 1,000,000,000");
+    EXPECT_EQ(rig.Text(), kTitle + "-- Fps / 0 Mhz\ntake 1.avi / DF: 1,000,000,000");
 
     rig.DrawAt(100);
     {
@@ -288,10 +318,10 @@ TEST(StatusOverlayTest, RebuildAndVisibilityTimingSurviveTheTickWrap) {
         StatusOverlay& overlay = rig.Overlay();
         EXPECT_EQ(rig.Text(), "");
         rig.DrawAt(0);
-        EXPECT_EQ(rig.Text(), kTitle + "1 Fps / 0 Mhz") << start_ms;
+        EXPECT_EQ(rig.Text(), kTitle + "-- Fps / 0 Mhz") << start_ms;
         rig.DrawAt(400);
         rig.DrawAt(999);
-        EXPECT_EQ(rig.Text(), kTitle + "1 Fps / 0 Mhz") << start_ms;
+        EXPECT_EQ(rig.Text(), kTitle + "-- Fps / 0 Mhz") << start_ms;
         rig.DrawAt(1000);
         EXPECT_EQ(rig.Text(), kTitle + "3 Fps / 0 Mhz") << start_ms;
 
