@@ -30,6 +30,23 @@ void FramesShown(int shown_fps, int frames, uint32_t interval_ms) {
     }
 }
 
+void FrameTaken(uint32_t fieldCount) {
+    static const bool enabled = Enabled("QUORVTV_LOG_FPS");
+    static int previous = -1;
+    if (!enabled) {
+        return;
+    }
+    const int fields = static_cast<int>(fieldCount & 0xFF);
+    if (previous >= 0) {
+        const int missed = ((fields - previous) & 0xFF) / 2 - 1;
+        if (missed > 0) {
+            std::fprintf(stderr, "quorvtv: missed %d frames at %.6f s\n", missed,
+                         MonotonicSeconds());
+        }
+    }
+    previous = fields;
+}
+
 // The variable is read once; after the first frame only the flag is looked at,
 // so the paint path pays one relaxed load per paint.
 void FramePainted() {

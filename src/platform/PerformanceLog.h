@@ -12,6 +12,10 @@
 //                          overlay shows, the frames it counted and the
 //                          milliseconds since the previous rebuild:
 //                            quorvtv: fps 25 shown, 26 frames in 1040 ms at 12345.678901 s
+//                          and one line whenever the frame loop takes a frame
+//                          more than one frame after the one it took before
+//                          (the chip's field counter tells):
+//                            quorvtv: missed 2 frames at 12345.678901 s
 //   QUORVTV_LOG_STARTUP=1  one line when the first presented picture has been
 //                          painted into the panel:
 //                            quorvtv: first frame painted at 12345.678901 s
@@ -32,6 +36,12 @@ namespace PerformanceLog {
 // The rate one status-text rebuild shows, from `frames` counted over
 // `interval_ms`.
 void FramesShown(int shown_fps, int frames, uint32_t interval_ms);
+
+// A frame the frame loop took, with the chip's field count (low 8 bits; two
+// fields a frame). Frame thread only. The count wraps after 128 frames, so a
+// gap of more than about five seconds is under-reported, and a frame thread
+// that was stopped and started again reports the frames of its pause.
+void FrameTaken(uint32_t fieldCount);
 
 // Called on every paint of a presented picture; logs only the first.
 void FramePainted();
