@@ -47,6 +47,21 @@ void FrameTaken(uint32_t fieldCount) {
     previous = fields;
 }
 
+void FrameThreadScheduling(RealtimeScheduling::Grant grant) {
+    static const bool enabled = Enabled("QUORVTV_LOG_STARTUP");
+    if (!enabled) {
+        return;
+    }
+    const char* how = "unchanged";
+    if (grant == RealtimeScheduling::Grant::kDirect) {
+        how = "realtime-direct";
+    } else if (grant == RealtimeScheduling::Grant::kRealtimeKit) {
+        how = "realtime-kit";
+    }
+    std::fprintf(stderr, "quorvtv: frame thread scheduling %s at %.6f s\n", how,
+                 MonotonicSeconds());
+}
+
 // The variable is read once; after the first frame only the flag is looked at,
 // so the paint path pays one relaxed load per paint.
 void FramePainted() {

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/RealtimeScheduling.h"
+
 // Opt-in timing lines on standard error, for the performance measurements
 // (scripts/measure-performance) and the soak test (scripts/soak). Each is off
 // unless its environment variable is set to a value other than "0" when the
@@ -19,6 +21,10 @@
 //   QUORVTV_LOG_STARTUP=1  one line when the first presented picture has been
 //                          painted into the panel:
 //                            quorvtv: first frame painted at 12345.678901 s
+//                          and one line with the scheduling the frame thread
+//                          got as it started:
+//                            quorvtv: frame thread scheduling realtime-direct at 12345.678901 s
+//                          (realtime-direct, realtime-kit or unchanged)
 //   QUORVTV_LOG_RECORDING=1  one line whenever the recorder opens a file,
 //                          starts or pauses writing, or closes the file, with
 //                          the frames written to it so far:
@@ -42,6 +48,9 @@ void FramesShown(int shown_fps, int frames, uint32_t interval_ms);
 // gap of more than about five seconds is under-reported, and a frame thread
 // that was stopped and started again reports the frames of its pause.
 void FrameTaken(uint32_t fieldCount);
+
+// The scheduling the frame thread got as it started.
+void FrameThreadScheduling(RealtimeScheduling::Grant grant);
 
 // Called on every paint of a presented picture; logs only the first.
 void FramePainted();
