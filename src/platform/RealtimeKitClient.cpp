@@ -18,15 +18,26 @@ std::string UniqueConnectionName() {
     return "quorv-realtimekit-" + std::to_string(clients.fetch_add(1));
 }
 
-// Connected once per client and name; QtDBus hands out the same connection
-// for the same name until it is disconnected.
-QDBusConnection Connect(const std::string& address, const std::string& name) {
-    const QString connectionName = QString::fromStdString(name);
-    if (address.empty()) {
-        return QDBusConnection::connectToBus(QDBusConnection::SystemBus, connectionName);
-    }
-    return QDBusConnection::connectToBus(QString::fromStdString(address), connectionName);
-}
+// A connection of the client's own for one call, closed at the end of it: a
+// shared connection would stay open, and QtDBus torn down at exit, for a
+// request made once at the frame thread's start.
+class BusConnection {
+public:
+    BusConnection(const std::string& address, const std::string& name)
+        : name_(QString::fromStdString(name)),
+          bus_(address.empty()
+                   ? QDBusConnection::connectToBus(QDBusConnection::SystemBus, name_)
+                   : QDBusConnection::connectToBus(QString::fromStdString(address), name_)) {}
+    BusConnection(const BusConnection&) = delete;
+    BusConnection& operator=(const BusConnection&) = delete;
+    ~BusConnection() { QDBusConnection::disconnectFromBus(name_); }
+
+    const QDBusConnection& Bus() const { return bus_; }
+
+private:
+    const QString name_;
+    const QDBusConnection bus_;
+};
 
 QDBusMessage Call(const QDBusConnection& bus, const QDBusMessage& message) {
     return bus.call(message, QDBus::Block, RealtimeKitClient::kCallTimeout_ms);
@@ -39,14 +50,14 @@ RealtimeKitClient::RealtimeKitClient() : RealtimeKitClient(std::string()) {}
 RealtimeKitClient::RealtimeKitClient(std::string busAddress)
     : busAddress_(std::move(busAddress)), connectionName_(UniqueConnectionName()) {}
 
-RealtimeKitClient::~RealtimeKitClient() {
-    QDBusConnection::disconnectFromBus(QString::fromStdString(connectionName_));
-}
-
 std::optional<RealtimeKitClient::Limits> RealtimeKitClient::QueryLimits() {
     std::lock_guard<std::mutex> guard(mutex_);
-    const std::optional<int64_t> priority = Property("MaxRealtimePriority");
-    const std::optional<int64_t> rtTime_us = Property("RTTimeUSecMax");
+    const BusConnection connection(busAddress_, connectionName_);
+    if (!connection.Bus().isConnected()) {
+        return std::nullopt;
+    }
+    const std::optional<int64_t> priority = Property(connection.Bus(), "MaxRealtimePriority");
+    const std::optional<int64_t> rtTime_us = Property(connection.Bus(), "RTTimeUSecMax");
     if (!priority || !rtTime_us) {
         return std::nullopt;
     }
@@ -55,21 +66,17 @@ std::optional<RealtimeKitClient::Limits> RealtimeKitClient::QueryLimits() {
 
 bool RealtimeKitClient::MakeThreadRealtime(uint64_t threadId, uint32_t priority) {
     std::lock_guard<std::mutex> guard(mutex_);
-    const QDBusConnection bus = Connect(busAddress_, connectionName_);
-    if (!bus.isConnected()) {
+    const BusConnection connection(busAddress_, connectionName_);
+    if (!connection.Bus().isConnected()) {
         return false;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface,
                                                        QStringLiteral("MakeThreadRealtime"));
     call << qulonglong{threadId} << uint{priority};
-    return Call(bus, call).type() == QDBusMessage::ReplyMessage;
+    return Call(connection.Bus(), call).type() == QDBusMessage::ReplyMessage;
 }
 
-std::optional<int64_t> RealtimeKitClient::Property(const char* name) {
-    const QDBusConnection bus = Connect(busAddress_, connectionName_);
-    if (!bus.isConnected()) {
-        return std::nullopt;
-    }
+std::optional<int64_t> RealtimeKitClient::Property(const QDBusConnection& bus, const char* name) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     call << QString::fromLatin1(kInterface) << QString::fromLatin1(name);

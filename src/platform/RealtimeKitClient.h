@@ -5,13 +5,16 @@
 #include <optional>
 #include <string>
 
+class QDBusConnection;
+
 // A client of the desktop's RealtimeKit service (org.freedesktop.RealtimeKit1
 // on the system bus), which gives unprivileged processes real-time
 // scheduling within the limits it publishes.
 //
-// Every call blocks for at most kCallTimeout_ms and fails silently (no bus,
-// no service, a refusal). Thread safety: may be called from any thread; the
-// calls of one client are serialised.
+// Every call connects to the bus for its own duration, blocks for at most
+// kCallTimeout_ms a message and fails silently (no bus, no service, a
+// refusal); nothing of D-Bus is touched before the first call. Thread safety:
+// may be called from any thread; the calls of one client are serialised.
 class RealtimeKitClient {
 public:
     static constexpr int kCallTimeout_ms = 500;
@@ -31,7 +34,6 @@ public:
     explicit RealtimeKitClient(std::string busAddress);
     RealtimeKitClient(const RealtimeKitClient&) = delete;
     RealtimeKitClient& operator=(const RealtimeKitClient&) = delete;
-    ~RealtimeKitClient();
 
     // Nothing when the bus or the service can't be reached.
     std::optional<Limits> QueryLimits();
@@ -41,7 +43,7 @@ public:
     bool MakeThreadRealtime(uint64_t threadId, uint32_t priority);
 
 private:
-    std::optional<int64_t> Property(const char* name);
+    std::optional<int64_t> Property(const QDBusConnection& bus, const char* name);
 
     const std::string busAddress_;  // empty: the system bus
     const std::string connectionName_;

@@ -9,8 +9,7 @@ namespace {
 
 std::atomic<RealtimeScheduling*> installedScheduling{nullptr};
 
-// Built at the first request, so a program that never asks never reaches the
-// system bus.
+// Built at the first request; it reaches the system bus only when asked to.
 RealtimeScheduling& SystemScheduling() {
     static RealtimeKitClient systemBusKit;
     static LinuxRealtimeScheduling scheduling(LinuxRealtimeScheduling::ProcessMayScheduleRealtime,
@@ -25,6 +24,6 @@ RealtimeScheduling& CurrentRealtimeScheduling() {
     return scheduling ? *scheduling : SystemScheduling();
 }
 
-void SetRealtimeScheduling(RealtimeScheduling* scheduling) {
-    installedScheduling.store(scheduling, std::memory_order_release);
+RealtimeScheduling* SetRealtimeScheduling(RealtimeScheduling* scheduling) {
+    return installedScheduling.exchange(scheduling, std::memory_order_acq_rel);
 }

@@ -29,6 +29,6 @@ public:
 // test installed another.
 RealtimeScheduling& CurrentRealtimeScheduling();
 
-// Installs `scheduling`; nullptr restores the system's. The caller keeps
-// ownership.
-void SetRealtimeScheduling(RealtimeScheduling* scheduling);
+// Installs `scheduling`; nullptr restores the system's. Returns the one
+// installed before (nullptr: the system's). The caller keeps ownership.
+RealtimeScheduling* SetRealtimeScheduling(RealtimeScheduling* scheduling);

@@ -21,9 +21,7 @@ public:
     };
 
     explicit FakeRealtimeScheduling(Grant grant = Grant::kUnchanged)
-        : grant_(grant), replaced_(&CurrentRealtimeScheduling()) {
-        SetRealtimeScheduling(this);
-    }
+        : grant_(grant), replaced_(SetRealtimeScheduling(this)) {}
     FakeRealtimeScheduling(const FakeRealtimeScheduling&) = delete;
     FakeRealtimeScheduling& operator=(const FakeRealtimeScheduling&) = delete;
     ~FakeRealtimeScheduling() override { SetRealtimeScheduling(replaced_); }
