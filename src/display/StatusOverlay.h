@@ -29,7 +29,10 @@ public:
     void Show(int on);
 
     // Paints the text and the symbol into `video` (client coordinates) and
-    // rebuilds the text at most once a second.
+    // rebuilds the text at most once a second. The rate in the text is the
+    // frames drawn since the previous rebuild over the time since it, rounded
+    // to whole frames per second; the first rebuild, at the first frame, shows
+    // "-- Fps".
     void Draw(DeviceContext& dc, const VideoRect& video);
 
     // The composed text as last rebuilt. Each piece is decoded from its own
