@@ -10,6 +10,7 @@
 #include "engine/FrameConverter.h"
 #include "engine/FrameRecord.h"
 #include "platform/Mutex.h"
+#include "platform/NullCameraSource.h"
 #include "platform/PhysMemDriver.h"
 
 class CaptureCard;
@@ -39,6 +40,9 @@ public:
         CompressionDialog* dialog;           // asks for the compressor of a new file
         std::string optionsFile;             // the compression-options file
         std::function<void()> postPowerOff;  // posts the power-off message (any thread)
+        // Gets every frame shown, as the recorder does (without the overlay),
+        // on the frame thread; must outlive the engine.
+        CameraSource* camera = &NullCameraSource::Instance();
     };
 
     // Builds the buffers, programs the chip and starts capture. `surface` may
@@ -95,6 +99,7 @@ private:
     std::unique_ptr<StatusOverlay> overlay_;
     std::unique_ptr<RecordingSchedule> schedule_;
     VideoSurface* surface_;
+    CameraSource* camera_;
     PhysBuffer captureBuffer_;
     PhysBuffer riscProgram_;
     bool invertTest_ = true;
