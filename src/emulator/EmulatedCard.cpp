@@ -51,6 +51,8 @@ void ApplyOption(std::string_view option, EmulatedCard::Options& options) {
         options.cards = 0;
     } else if (option == "two") {
         options.cards = 2;
+    } else if (option == "still") {
+        options.picture = EmulatedCard::Picture::Still;
     } else if (!option.empty()) {
         throw std::invalid_argument("unknown emulation option: " + std::string(option));
     }
@@ -89,6 +91,10 @@ EmulatedCard::EmulatedCard(std::string_view options)
     }
     for (uint32_t index = 0; index < parsed.cards; ++index) {
         AddCard(parsed, index, fixedInput);
+    }
+    if (parsed.picture == Picture::Still) {
+        SetMotion(SignalSynthesizer::Motion::Still);
+        SetRateWalk(SourceTimebase::RateWalk::Off);
     }
 }
 

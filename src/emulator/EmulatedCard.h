@@ -30,6 +30,9 @@
 //   none        no card at all
 //   two         two cards (the first one found is at the lower bus number)
 //   bt848, bt849, bt878, bt879   the chip of the family the cards carry
+//   still       a still, steady signal: the test pictures held still and the
+//               line rate at its nominal value, so that a conversion shows
+//               what StationReferencePicture and CameraReferencePicture do
 // An unknown option throws std::invalid_argument naming it; a video file
 // that can't be decoded throws std::runtime_error.
 //
@@ -48,11 +51,15 @@ public:
 
     enum class Input { Tuner, Camera, VideoFile };
 
+    // Live: moving pictures at a wandering line rate; Still: option "still".
+    enum class Picture { Live, Still };
+
     struct Options {
         ChipType chip = ChipType::Bt878;
         uint32_t cards = 1;
         Input input = Input::Tuner;
         std::string videoFile;
+        Picture picture = Picture::Live;
     };
 
     static constexpr uint32_t kFirstBar0 = 0xE800'0000;
