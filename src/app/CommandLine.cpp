@@ -48,6 +48,10 @@ private:
             Seconds(Value(arg));
         } else if (arg == "--codec") {
             result_.codec = Value(arg);
+        } else if (arg == "--pipewire") {
+            result_.camera = CommandLine::Camera::On;
+        } else if (arg == "--no-pipewire") {
+            result_.camera = CommandLine::Camera::Off;
         } else {
             Reject("unknown option '" + std::string(arg) + "' (try --help)");
         }
@@ -83,12 +87,20 @@ private:
         result_.seconds = value;
     }
 
+    // --seconds without --record publishes the camera for that long.
     void Validate() {
         const bool record = result_.action == CommandLine::Action::Record;
+        const bool camera = result_.camera == CommandLine::Camera::On;
         if (record && result_.seconds == 0) {
             Reject("--record needs --seconds N");
-        } else if (!record && (result_.seconds != 0 || !result_.codec.empty())) {
-            Reject("--seconds and --codec go with --record");
+        } else if (!record && !result_.codec.empty()) {
+            Reject("--codec goes with --record");
+        } else if (!record && result_.seconds != 0) {
+            if (!camera || result_.action != CommandLine::Action::RunPanel) {
+                Reject("--seconds goes with --record, or with --pipewire alone");
+                return;
+            }
+            result_.action = CommandLine::Action::Publish;
         }
     }
 
@@ -113,17 +125,26 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 
 std::string UsageText(const std::string& program) {
     return "Usage: " + program +
-           " [--emulate[=OPTIONS]] [--snapshot FILE.png | --record FILE --seconds N "
-           "[--codec NAME]]\n"
+           " [--emulate[=OPTIONS]] [--pipewire | --no-pipewire]\n"
+           "       [--snapshot FILE.png | --record FILE --seconds N [--codec NAME] | --seconds N]\n"
            "Live viewer and recorder for Bt848/Bt849/Bt878/Bt879 capture cards.\n"
            "\n"
            "  --emulate[=OPTIONS]  use the emulated card instead of a real one; OPTIONS:\n"
-           "                       camera, video:FILE, none, two, bt848 (comma-separated)\n"
+           "                       camera, still, video:FILE, none, two, bt848\n"
+           "                       (comma-separated)\n"
            "  --snapshot FILE.png  capture for about a second without a window, save the\n"
            "                       picture with its status text, and exit\n"
            "  --record FILE        record without a window for --seconds N, then exit\n"
            "  --codec NAME         raw, ffv1, mjpeg, mpeg4 or h264 (default: the one last\n"
            "                       chosen in the compression dialog, else raw)\n"
+           "  --pipewire           also offer the live picture to other programs as a\n"
+           "                       PipeWire camera named \"QuorvTV\"; the panel remembers\n"
+           "                       it for its next runs (--no-pipewire turns it off).\n"
+           "                       Pick it in OBS Studio as a \"Video Capture Device\n"
+           "                       (PipeWire)\" source; in Firefox or Chromium where their\n"
+           "                       PipeWire camera support is on (see the README)\n"
+           "  --seconds N          with --pipewire and without --record: offer the\n"
+           "                       camera without a window for N seconds, then exit\n"
            "  --help               show this text and exit\n"
            "  --version            show the version and exit\n";
 }

@@ -4,15 +4,19 @@
 
 // What the command line asks the program to do.
 struct CommandLine {
-    enum class Action { RunPanel, Snapshot, Record, ShowHelp, ShowVersion, Reject };
+    enum class Action { RunPanel, Snapshot, Record, Publish, ShowHelp, ShowVersion, Reject };
+    // The camera for other programs: as the last panel run left it, or
+    // turned on (--pipewire) or off (--no-pipewire).
+    enum class Camera { Remembered, On, Off };
 
     Action action = Action::RunPanel;
     bool emulate = false;
     std::string emulateOptions;  // the text after "--emulate=", empty for plain --emulate
     std::string outputFile;      // --snapshot FILE or --record FILE
-    int seconds = 0;             // --seconds N, with --record
+    int seconds = 0;             // --seconds N, with --record or alone with --pipewire
     std::string codec;           // --codec NAME, with --record; empty: the remembered one
-    std::string error;           // one line, for Action::Reject
+    Camera camera = Camera::Remembered;
+    std::string error;  // one line, for Action::Reject
 };
 
 // Parses argv (argv[0] is the program). Unknown options, missing values and

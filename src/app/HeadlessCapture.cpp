@@ -70,10 +70,11 @@ uintmax_t FileSize(const std::string& path) {
 }  // namespace
 
 HeadlessCapture::HeadlessCapture(HardwarePlatform& hardware, std::string channelFile,
-                                 std::string optionsFile)
+                                 std::string optionsFile, CameraSource& camera)
     : hardware_(hardware),
       channelFile_(std::move(channelFile)),
-      optionsFile_(std::move(optionsFile)) {}
+      optionsFile_(std::move(optionsFile)),
+      camera_(camera) {}
 
 HeadlessCapture::~HeadlessCapture() = default;
 
@@ -101,7 +102,7 @@ int HeadlessCapture::Snapshot(const std::string& imagePath) {
     NamedCompressorChoice noDialog("");
     VideoSurface surface(nullptr, QPoint(5, 5));
     CaptureEngine engine(card_.get(), &surface, 5, 5,
-                         {channelFile_, &noDialog, optionsFile_, [] {}});
+                         {channelFile_, &noDialog, optionsFile_, [] {}, &camera_});
     {
         RunningCapture capture(engine);
         QEventLoop loop;
@@ -126,7 +127,8 @@ int HeadlessCapture::Record(const std::string& path, int seconds, const std::str
     if (!FindCard()) {
         return 1;
     }
-    CaptureEngine engine(card_.get(), nullptr, 5, 5, {channelFile_, &choice, optionsFile_, [] {}});
+    CaptureEngine engine(card_.get(), nullptr, 5, 5,
+                         {channelFile_, &choice, optionsFile_, [] {}, &camera_});
     if (!engine.Open(path, engine.GetFrameRecord()->Data())) {
         std::fprintf(stderr, "quorvtv: can't record into '%s'\n", path.c_str());
         return 1;
@@ -166,5 +168,26 @@ int HeadlessCapture::Record(const std::string& path, int seconds, const std::str
     engine.Close();
     std::printf("quorvtv: wrote %d frames (%.2f s at 20 frames/s) to %s, %ju bytes\n", frames,
                 frames / 20.0, path.c_str(), FileSize(path));
+    return 0;
+}
+
+int HeadlessCapture::Publish(int seconds) {
+    if (!FindCard()) {
+        return 1;
+    }
+    NamedCompressorChoice noDialog("");
+    CaptureEngine engine(card_.get(), nullptr, 5, 5,
+                         {channelFile_, &noDialog, optionsFile_, [] {}, &camera_});
+    std::printf("quorvtv: offering the camera for %d s\n", seconds);
+    std::fflush(stdout);
+    {
+        RunningCapture capture(engine);
+        QEventLoop loop;
+        TerminationSignals terminations;
+        QObject::connect(&terminations, &TerminationSignals::Received, &loop, &QEventLoop::quit);
+        QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    std::printf("quorvtv: the camera is no longer offered\n");
     return 0;
 }

@@ -3,15 +3,19 @@
 #include <memory>
 #include <string>
 
+class CameraSource;
 class CaptureCard;
 class HardwarePlatform;
 
 // The program without a window, for scripts: a snapshot of the live picture
-// with its status text, or a recording of a set length. Both print a clear
-// message and return a non-zero exit status on failure.
+// with its status text, a recording of a set length, or the camera offered
+// for a set time. Each prints a clear message and returns a non-zero exit
+// status on failure. The frames shown go to `camera` as well, which must
+// outlive this object.
 class HeadlessCapture {
 public:
-    HeadlessCapture(HardwarePlatform& hardware, std::string channelFile, std::string optionsFile);
+    HeadlessCapture(HardwarePlatform& hardware, std::string channelFile, std::string optionsFile,
+                    CameraSource& camera);
     ~HeadlessCapture();
 
     // Captures for about a second, then saves the picture as drawn on screen.
@@ -23,11 +27,17 @@ public:
     // more than 5 s late with them.
     int Record(const std::string& path, int seconds, const std::string& codec);
 
+    // Runs the live picture for `seconds` without recording it, so that it
+    // reaches other programs through the camera; SIGINT or SIGTERM end it
+    // early, with status 0 as well.
+    int Publish(int seconds);
+
 private:
     bool FindCard();
 
     HardwarePlatform& hardware_;
     std::string channelFile_;
     std::string optionsFile_;
+    CameraSource& camera_;
     std::unique_ptr<CaptureCard> card_;
 };

@@ -90,7 +90,8 @@ void MainPanel::CreateHardware() {
     card_->SelectInput(2);
     const CaptureEngine::Services engineServices{
         services_.channelFile, services_.compressionDialog, services_.optionsFile,
-        [this] { PostRegisteredMessage(this, RegisteredMessage(kPowerOffMessageName)); }};
+        [this] { PostRegisteredMessage(this, RegisteredMessage(kPowerOffMessageName)); },
+        services_.camera};
     engine_ = std::make_unique<CaptureEngine>(card_.get(), &surface_, kVideoRect.left(),
                                               kVideoRect.top(), engineServices);
     engine_->SetHAdjust(Settings::ReadInt(kHAdjustSetting, engine_->GetHAdjust()));
