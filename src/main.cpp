@@ -29,6 +29,7 @@ int RunCommand(const CommandLine& commandLine, HardwarePlatform& hardware) {
                                                       : CameraSource::Mode::Off);
     const DataPaths paths = DataPaths::ForThisProgram();
     HeadlessCapture headless(hardware, paths.ChannelFile(), paths.OptionsFile(), *camera);
+    headless.SetTuning(HeadlessTuning(commandLine.channel, commandLine.frequency_hz));
     switch (commandLine.action) {
         case CommandLine::Action::Snapshot:
             return headless.Snapshot(commandLine.outputFile);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 // What the command line asks the program to do.
@@ -16,7 +18,11 @@ struct CommandLine {
     int seconds = 0;             // --seconds N, with --record or alone with --pipewire
     std::string codec;           // --codec NAME, with --record; empty: the remembered one
     Camera camera = Camera::Remembered;
-    std::string error;  // one line, for Action::Reject
+    // What --snapshot, --record and --seconds alone tune; with neither, the
+    // stored "Channel".
+    std::optional<int> channel;           // --channel N, an index into the stored channels
+    std::optional<int32_t> frequency_hz;  // --frequency MHZ, within the tuner's range
+    std::string error;                    // one line, for Action::Reject
 };
 
 // Parses argv (argv[0] is the program). Unknown options, missing values and

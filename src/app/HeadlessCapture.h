@@ -3,8 +3,11 @@
 #include <memory>
 #include <string>
 
+#include "app/HeadlessTuning.h"
+
 class CameraSource;
 class CaptureCard;
+class CaptureEngine;
 class HardwarePlatform;
 
 // The program without a window, for scripts: a snapshot of the live picture
@@ -17,6 +20,11 @@ public:
     HeadlessCapture(HardwarePlatform& hardware, std::string channelFile, std::string optionsFile,
                     CameraSource& camera);
     ~HeadlessCapture();
+
+    // What Snapshot, Record and Publish tune before they capture (default: the stored
+    // "Channel"). A channel index beyond the stored channels fails them with
+    // status 2.
+    void SetTuning(const HeadlessTuning& tuning) { tuning_ = tuning; }
 
     // Captures for about a second, then saves the picture as drawn on screen.
     int Snapshot(const std::string& imagePath);
@@ -34,10 +42,12 @@ public:
 
 private:
     bool FindCard();
+    bool Tune(CaptureEngine& engine) const;
 
     HardwarePlatform& hardware_;
     std::string channelFile_;
     std::string optionsFile_;
     CameraSource& camera_;
     std::unique_ptr<CaptureCard> card_;
+    HeadlessTuning tuning_;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -29,6 +30,24 @@ TEST(CommandLineTest, AcceptsEveryValidForm) {
     EXPECT_EQ(record.codec, "ffv1");
 
     EXPECT_EQ(Parse({"--snapshot", "a.png"}).outputFile, "a.png");
+
+    const CommandLine byIndex = Parse({"--snapshot", "a.png", "--channel", "2"});
+    EXPECT_EQ(byIndex.channel, 2);
+    EXPECT_FALSE(byIndex.frequency_hz);
+    EXPECT_FALSE(Parse({"--snapshot", "a.png"}).channel);
+}
+
+TEST(CommandLineTest, FrequenciesAreMegahertzWithinTheTunersRange) {
+    const std::pair<const char*, int32_t> cases[] = {
+        {"41", 41'000'000},   {"471", 471'000'000},      {"471.25", 471'250'000},
+        {"880", 880'000'000}, {"55.000001", 55'000'001}, {"0471.5", 471'500'000},
+    };
+    for (const auto& [text, hz] : cases) {
+        const CommandLine result =
+            Parse({"--record", "x.avi", "--seconds", "1", "--frequency", text});
+        EXPECT_EQ(result.action, CommandLine::Action::Record) << text << ": " << result.error;
+        EXPECT_EQ(result.frequency_hz, hz) << text;
+    }
 }
 
 // The camera: left as remembered, turned on or off, and offered on its own
@@ -52,6 +71,7 @@ TEST(CommandLineTest, CameraOptions) {
         {{"--pipewire", "--record", "x.avi", "--seconds", "2"}, A::Record, C::On, 2},
         {{"--record", "x.avi", "--seconds", "2"}, A::Record, C::Remembered, 2},
         {{"--snapshot", "a.png", "--pipewire"}, A::Snapshot, C::On, 0},
+        {{"--pipewire", "--seconds", "5", "--frequency", "55.25"}, A::Publish, C::On, 5},
     };
     for (const Case& c : cases) {
         const CommandLine result = Parse(c.args);
@@ -76,6 +96,20 @@ TEST(CommandLineTest, RejectsBadInputWithOneLineReason) {
         {"--pipewire", "--seconds", "0"},
         {"--pipewire", "--codec", "raw"},
         {"--pipewire", "--snapshot", "a.png", "--seconds", "2"},
+        {"--pipewire", "--channel", "1"},
+        {"--channel", "1"},
+        {"--snapshot", "a.png", "--channel", "-1"},
+        {"--snapshot", "a.png", "--channel", "two"},
+        {"--snapshot", "a.png", "--channel"},
+        {"--snapshot", "a.png", "--channel", "1", "--frequency", "471"},
+        {"--frequency", "471"},
+        {"--snapshot", "a.png", "--frequency", "40.999999"},
+        {"--snapshot", "a.png", "--frequency", "880.000001"},
+        {"--snapshot", "a.png", "--frequency", "471.1234567"},
+        {"--snapshot", "a.png", "--frequency", "471."},
+        {"--snapshot", "a.png", "--frequency", ".5"},
+        {"--snapshot", "a.png", "--frequency", "471MHz"},
+        {"--snapshot", "a.png", "--frequency", "99999999999"},
     };
     for (const auto& args : bad) {
         const CommandLine result = Parse(args);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The panel offers the camera with --pipewire and remembers it: a first run
+# The panel offers the camera with --pipewire and remembers it, on the
+# emulated card's camera input (no tuning needed): a first run
 # with --pipewire shows the live picture and publishes it, a second run
 # without the option publishes again, a run with --no-pipewire does not. A
 # private PipeWire session and a private X server; each run ends as a
@@ -31,7 +32,7 @@ cd "$work"
 panel() {
     local expect=$1
     shift
-    ./quorvtv --emulate=still "$@" > out.log 2>&1 &
+    ./quorvtv --emulate=still,camera "$@" > out.log 2>&1 &
     local pid=$! serial=""
     timeout 20 xdotool search --sync --name '^QuorvTV$' > /dev/null
     for _ in $(seq 40); do
@@ -41,7 +42,7 @@ panel() {
     done
     if [ "$expect" = camera ]; then
         [ -n "$serial" ] || { echo "the panel ($*) offers no camera"; return 1; }
-        "$probe" --target "$serial" --seconds 1 --station 0 --min-frames 20 --min-psnr 30 \
+        "$probe" --target "$serial" --seconds 1 --reference camera --min-frames 20 --min-psnr 30 \
             > probe.log || { cat probe.log; return 1; }
         echo "panel $*: camera, $(grep -E '^frames ' probe.log)"
         import -window root "$shots/panel-camera.png"

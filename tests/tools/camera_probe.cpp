@@ -3,11 +3,12 @@
 // measurement script:
 //
 //   camera_probe --target SERIAL|NAME [--format GRAY8|I420|YUY2] [--seconds S]
-//                [--station N] [--min-frames N] [--min-psnr DB] [--patience S]
-//                [--keep N]
+//                [--reference N|camera] [--min-frames N] [--min-psnr DB]
+//                [--patience S] [--keep N]
 //
-// Prints one "key value" line per figure. With --station the pictures are
-// compared with the emulated card's still reference picture of that station.
+// Prints one "key value" line per figure. With --reference the pictures are
+// compared with the emulated card's still reference picture of station N, or
+// of its camera input.
 // Exit status: 0 when every figure asked for was met, 1 when one was not,
 // 2 for a bad command line, 3 when no picture arrived.
 #include <algorithm>
@@ -24,7 +25,7 @@ namespace {
 
 struct Options {
     CameraProbe::Settings probe;
-    int station = -1;
+    std::string reference;  // empty: none; "camera" or a station's index
     int minFrames = 0;
     double minPsnr_db = 0;
 };
@@ -44,8 +45,8 @@ bool Parse(int argc, char** argv, Options& options) {
             options.probe.patience_s = std::atof(value);
         } else if (key == "--keep") {
             options.probe.keptPictures = static_cast<size_t>(std::atoi(value));
-        } else if (key == "--station") {
-            options.station = std::atoi(value);
+        } else if (key == "--reference") {
+            options.reference = value;
         } else if (key == "--min-frames") {
             options.minFrames = std::atoi(value);
         } else if (key == "--min-psnr") {
@@ -58,9 +59,12 @@ bool Parse(int argc, char** argv, Options& options) {
 }
 
 // Every kept picture must match; the worst one is what counts.
-bool ReportMatch(const CameraProbe::Report& report, int station, double minPsnr_db) {
+bool ReportMatch(const CameraProbe::Report& report, const std::string& reference,
+                 double minPsnr_db) {
     EmulatedCard card("still");
-    const PictureMatch match(card.StationReferencePicture(static_cast<size_t>(station)));
+    const PictureMatch match(reference == "camera"
+                                 ? card.CameraReferencePicture()
+                                 : card.StationReferencePicture(std::stoul(reference)));
     std::vector<double> psnrs;
     int lowestShift = PictureMatch::kLargestShift_rows;
     int highestShift = -PictureMatch::kLargestShift_rows;
@@ -83,7 +87,7 @@ int main(int argc, char** argv) {
     if (!Parse(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: camera_probe --target SERIAL [--format GRAY8|I420|YUY2] "
-                     "[--seconds S] [--station N] [--min-frames N] [--min-psnr DB] "
+                     "[--seconds S] [--reference N|camera] [--min-frames N] [--min-psnr DB] "
                      "[--patience S] [--keep N]\n");
         return 2;
     }
@@ -108,8 +112,8 @@ int main(int argc, char** argv) {
     if (!error.empty()) {
         std::printf("error %s\n", error.c_str());
     }
-    if (options.station >= 0) {
-        met = ReportMatch(report, options.station, options.minPsnr_db) && met;
+    if (!options.reference.empty()) {
+        met = ReportMatch(report, options.reference, options.minPsnr_db) && met;
     }
     return met ? 0 : 1;
 }
