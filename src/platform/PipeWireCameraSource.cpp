@@ -129,25 +129,43 @@ PipeWireCameraSource::PipeWireCameraSource(Report report)
     if (std::getenv("PIPEWIRE_DEBUG") == nullptr) {
         pw_log_set_level(SPA_LOG_LEVEL_NONE);
     }
+    // Without its loop (no memory or file descriptors left) the camera stays
+    // off: nothing ever streams, so Publish never reaches the loop.
     threadLoop_ = pw_thread_loop_new("quorv-camera", nullptr);
-    loop_ = pw_thread_loop_get_loop(threadLoop_);
-    retryTimer_ = pw_loop_add_timer(loop_, &Callbacks::RetryTimer, this);
-    frameSignal_ = pw_loop_add_event(loop_, &Callbacks::FrameSignal, this);
-    RetryIn(0);
-    pw_thread_loop_start(threadLoop_);
+    if (threadLoop_ != nullptr) {
+        loop_ = pw_thread_loop_get_loop(threadLoop_);
+        retryTimer_ = pw_loop_add_timer(loop_, &Callbacks::RetryTimer, this);
+        frameSignal_ = pw_loop_add_event(loop_, &Callbacks::FrameSignal, this);
+    }
+    int error = errno;
+    if (retryTimer_ != nullptr && frameSignal_ != nullptr) {
+        RetryIn(0);
+        const int started = pw_thread_loop_start(threadLoop_);
+        if (started == 0) {
+            return;
+        }
+        error = -started;
+    }
+    report_("the camera for other programs is off: PipeWire could not be set up (" +
+            ErrorText(error) + ")");
 }
 
 // With the thread stopped nothing else touches the objects, so they are
 // destroyed without the loop's lock, stream before core before context.
 PipeWireCameraSource::~PipeWireCameraSource() {
-    pw_thread_loop_stop(threadLoop_);
-    Teardown();
-    if (context_ != nullptr) {
-        pw_context_destroy(context_);
+    if (threadLoop_ != nullptr) {
+        pw_thread_loop_stop(threadLoop_);
+        Teardown();
+        if (context_ != nullptr) {
+            pw_context_destroy(context_);
+        }
+        for (spa_source* source : {frameSignal_, retryTimer_}) {
+            if (source != nullptr) {
+                pw_loop_destroy_source(loop_, source);
+            }
+        }
+        pw_thread_loop_destroy(threadLoop_);
     }
-    pw_loop_destroy_source(loop_, frameSignal_);
-    pw_loop_destroy_source(loop_, retryTimer_);
-    pw_thread_loop_destroy(threadLoop_);
     pw_deinit();
 }
 
