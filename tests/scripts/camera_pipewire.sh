@@ -4,8 +4,9 @@
 # a window on the emulated card offers the node; consumers asking for each
 # offered format, one after the other, get at least 45 pictures in 2 s that
 # show the tuned station's test picture, each format negotiated once; a
-# GStreamer pipeline takes it as well; a recording and the camera run at the
-# same time; and after the daemon is restarted the camera comes back.
+# GStreamer pipeline takes it as well; after the daemon is restarted the
+# camera comes back; and a recording runs at full rate beside a consumer that
+# keeps up and one that falls behind.
 set -euo pipefail
 
 if [ -z "${QUORV_PRIVATE_SESSION:-}" ]; then
@@ -92,16 +93,22 @@ grep -q "on again" err.log || fail "no line about the camera being back"
 [ "$(wc -l < err.log)" = 2 ] || fail "not two lines on standard error"
 
 # Recording and publishing at once: the file gets its 20 frames a second
-# while a consumer gets the camera's 25.
-./quorvtv --emulate=still --pipewire --record both.avi --seconds 4 --codec raw "${tune[@]}" \
+# while a consumer that keeps each picture for 100 ms gets what it can take,
+# and then one that keeps up gets the camera's 25 a second.
+./quorvtv --emulate=still --pipewire --record both.avi --seconds 7 --codec raw "${tune[@]}" \
     > out.log 2> err.log &
 program=$!
 serial=$(camera_serial) || fail "no node while recording"
+"$probe" --target "$serial" --format I420 --seconds 1.5 --hold-ms 100 > slow.log ||
+    fail "the slow consumer got nothing: $(cat slow.log)"
+slow_frames=$(awk '/^frames /{ print $2 }' slow.log)
+echo "slow consumer: $slow_frames pictures in 1.5 s"
+[ "$slow_frames" -ge 5 ] && [ "$slow_frames" -le 20 ] || fail "the slow consumer got $slow_frames"
 pull GRAY8 2 45
 wait "$program" || fail "the recording exited $?"
 frames=$(ffprobe -v error -count_frames -select_streams v:0 \
     -show_entries stream=nb_read_frames -of csv=p=0 both.avi)
 echo "recorded $frames frames beside the camera"
-[ "$frames" -ge 78 ] && [ "$frames" -le 82 ] || fail "$frames frames recorded, not 80 +- 2"
+[ "$frames" -ge 138 ] && [ "$frames" -le 142 ] || fail "$frames frames recorded, not 140 +- 2"
 [ ! -s err.log ] || fail "the recording wrote to standard error"
 echo "camera test passed"

@@ -144,6 +144,11 @@ void CameraProbe::OnProcess(void* self) {
         return;
     }
     probe.Receive(*buffer->buffer);
+    if (probe.settings_.hold_ms > 0) {
+        const timespec hold{probe.settings_.hold_ms / 1000,
+                            (probe.settings_.hold_ms % 1000) * 1'000'000L};
+        nanosleep(&hold, nullptr);
+    }
     pw_stream_queue_buffer(probe.stream_, buffer);
 }
 

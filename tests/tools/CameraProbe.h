@@ -20,6 +20,7 @@ public:
         double seconds = 2.0;       // counted from the first picture
         double patience_s = 10;     // for the first picture
         size_t keptPictures = 100;  // at most this many are kept
+        int hold_ms = 0;            // a slow consumer: keeps each picture this long
     };
 
     struct Report {

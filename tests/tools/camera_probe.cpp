@@ -4,7 +4,7 @@
 //
 //   camera_probe --target SERIAL|NAME [--format GRAY8|I420|YUY2] [--seconds S]
 //                [--reference N|camera] [--min-frames N] [--min-psnr DB]
-//                [--patience S] [--keep N]
+//                [--patience S] [--keep N] [--hold-ms N]
 //
 // Prints one "key value" line per figure. With --reference the pictures are
 // compared with the emulated card's still reference picture of station N, or
@@ -43,6 +43,8 @@ bool Parse(int argc, char** argv, Options& options) {
             options.probe.seconds = std::atof(value);
         } else if (key == "--patience") {
             options.probe.patience_s = std::atof(value);
+        } else if (key == "--hold-ms") {
+            options.probe.hold_ms = std::atoi(value);
         } else if (key == "--keep") {
             options.probe.keptPictures = static_cast<size_t>(std::atoi(value));
         } else if (key == "--reference") {
@@ -88,7 +90,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: camera_probe --target SERIAL [--format GRAY8|I420|YUY2] "
                      "[--seconds S] [--reference N|camera] [--min-frames N] [--min-psnr DB] "
-                     "[--patience S] [--keep N]\n");
+                     "[--patience S] [--keep N] [--hold-ms N]\n");
         return 2;
     }
     CameraProbe probe(options.probe);
