@@ -6,6 +6,9 @@
 #include <spa/pod/builder.h>
 #include <spa/utils/hook.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +21,9 @@ constexpr size_t kPictureBytes = CameraFormat::kWidth * CameraFormat::kHeight;
 
 // A few EnumFormat objects, or Buffers and Meta: well under 1 KiB.
 constexpr size_t kParamBytes = 1024;
+
+// The frame thread's "above normal" priority.
+constexpr int kAboveNormalNice = -5;
 
 void WriteToStandardError(const std::string& line) {
     std::fprintf(stderr, "quorvtv: %s\n", line.c_str());
@@ -33,6 +39,15 @@ std::string ConnectFailure(int error) {
         return "no PipeWire daemon is running";
     }
     return "can't connect to PipeWire (" + ErrorText(error) + ")";
+}
+
+// The hand-off keeps one picture, so this thread must take each within a
+// frame time (40 ms) or the consumers miss it; on a busy machine a thread of
+// normal priority waits longer than that. It runs as the frame thread does,
+// above normal, before the context starts PipeWire's data thread, which
+// inherits it. Without the privilege it keeps the priority it has.
+void RaiseThreadPriority() {
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kAboveNormalNice);
 }
 
 timespec AfterMs(uint32_t delay_ms) {
@@ -183,6 +198,7 @@ void PipeWireCameraSource::Publish(const uint8_t* bottomUpPixels) {
 void PipeWireCameraSource::Attempt() {
     Teardown();
     if (context_ == nullptr) {
+        RaiseThreadPriority();
         context_ = pw_context_new(loop_, nullptr, 0);
         if (context_ == nullptr) {
             ConnectionLost("PipeWire could not be set up (" + ErrorText(errno) + ")");

@@ -4,6 +4,8 @@
 
 #include <QTemporaryDir>
 
+#include <dirent.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -11,8 +13,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <fstream>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -114,6 +118,37 @@ private:
     std::thread thread_;
 };
 
+// The nice value of this process's thread named `name`, if there is one.
+std::optional<int> NiceOfThread(const std::string& name) {
+    DIR* tasks = opendir("/proc/self/task");
+    std::optional<int> nice;
+    while (dirent* task = tasks != nullptr ? readdir(tasks) : nullptr) {
+        const std::string folder = std::string("/proc/self/task/") + task->d_name;
+        std::string comm;
+        std::getline(std::ifstream(folder + "/comm"), comm);
+        if (comm == name) {
+            std::string stat;
+            std::getline(std::ifstream(folder + "/stat"), stat);
+            std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+            std::string field;
+            for (int i = 0; i < 17 && fields >> field; ++i) {
+            }
+            nice = std::stoi(field);  // field 19 of stat
+        }
+    }
+    if (tasks != nullptr) {
+        closedir(tasks);
+    }
+    return nice;
+}
+
+// Whether a thread of this process may raise its priority to nice -5.
+bool MayRaisePriority() {
+    bool allowed = false;
+    std::thread([&] { allowed = setpriority(PRIO_PROCESS, gettid(), -5) == 0; }).join();
+    return allowed;
+}
+
 std::vector<uint8_t> GreyPicture() {
     return std::vector<uint8_t>(FrameRecord::kPixelsSize_bytes, 128);
 }
@@ -153,4 +188,16 @@ TEST(PipeWireCameraSourceTest, ADaemonThatHangsUpIsReportedAsABrokenConnection) 
     const std::vector<std::string> lines = reported.Lines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("the PipeWire connection broke"), std::string::npos) << lines[0];
+}
+
+// The camera's thread must take each picture within a frame time, so it runs
+// above normal as the frame thread does, where the process may raise it.
+TEST(PipeWireCameraSourceTest, ItsThreadRunsAboveNormalWherePermitted) {
+    PrivateRuntimeScope runtime;
+    ReportedLines reported;
+    PipeWireCameraSource camera(reported.Sink());
+    ASSERT_TRUE(reported.WaitForFirst());
+    const std::optional<int> nice = NiceOfThread("quorv-camera");
+    ASSERT_TRUE(nice.has_value());
+    EXPECT_EQ(*nice, MayRaisePriority() ? -5 : getpriority(PRIO_PROCESS, 0));
 }
