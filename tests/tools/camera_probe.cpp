@@ -79,7 +79,17 @@ bool ReportMatch(const CameraProbe::Report& report, const std::string& reference
     std::sort(psnrs.begin(), psnrs.end());
     std::printf("psnr_min_db %.1f\npsnr_median_db %.1f\ncompared %zu\nshift_rows %d %d\n",
                 psnrs.front(), psnrs[psnrs.size() / 2], psnrs.size(), lowestShift, highestShift);
-    return psnrs.front() >= minPsnr_db;
+    if (psnrs.front() >= minPsnr_db) {
+        return true;
+    }
+    // For the diagnosis: which station the last picture shows, if any.
+    for (size_t station = 0; station < card.StationCount(); ++station) {
+        std::printf("psnr_against_station %zu %.1f\n", station,
+                    PictureMatch(card.StationReferencePicture(station))
+                        .Match(report.pictures.back())
+                        .psnr_db);
+    }
+    return false;
 }
 
 }  // namespace
