@@ -76,6 +76,11 @@ int main(int argc, char** argv) {
     } catch (const std::invalid_argument& error) {
         std::fprintf(stderr, "%s: %s\n", program.c_str(), error.what());
         return 2;
+    } catch (const std::runtime_error& error) {
+        // A signal source that can't be read (a video file): the input
+        // failed, the command line was fine.
+        std::fprintf(stderr, "%s: %s\n", program.c_str(), error.what());
+        return 1;
     }
     return RunCommand(commandLine, *hardware);
 }

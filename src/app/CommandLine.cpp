@@ -4,10 +4,13 @@
 #include <limits>
 #include <string_view>
 
+#include "engine/AviRecorder.h"
 #include "hardware/Tuner.h"
 
 namespace {
 
+// The longest recording whose frame count still fits an int.
+constexpr int kMaxSeconds = std::numeric_limits<int>::max() / AviRecorder::kFramesPerSecond;
 constexpr int kMaxFractionDigits = 6;  // megahertz to whole hertz
 
 bool AllDigits(std::string_view text) {
@@ -120,13 +123,13 @@ private:
     }
 
     void Seconds(const std::string& text) {
-        int value = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (error != std::errc() || end != text.data() + text.size() || value <= 0) {
-            Reject("--seconds needs a positive whole number, not '" + text + "'");
+        const std::optional<int> value = WholeNumber(text, 1, kMaxSeconds);
+        if (!value) {
+            Reject("--seconds needs a whole number from 1 to " + std::to_string(kMaxSeconds) +
+                   ", not '" + text + "'");
             return;
         }
-        result_.seconds = value;
+        result_.seconds = *value;
     }
 
     void Channel(const std::string& text) {
@@ -156,9 +159,12 @@ private:
         }
         const bool record = result_.action == CommandLine::Action::Record;
         const bool publish = result_.action == CommandLine::Action::Publish;
-        const bool headless = record || publish || result_.action == CommandLine::Action::Snapshot;
+        const bool writesFile = record || result_.action == CommandLine::Action::Snapshot;
+        const bool headless = writesFile || publish;
         const bool tunes = result_.channel || result_.frequency_hz;
-        if (record && result_.seconds == 0) {
+        if (writesFile && result_.outputFile.empty()) {
+            Reject(std::string(record ? "--record" : "--snapshot") + " needs a file name");
+        } else if (record && result_.seconds == 0) {
             Reject("--record needs --seconds N");
         } else if (!record && !result_.codec.empty()) {
             Reject("--codec goes with --record");

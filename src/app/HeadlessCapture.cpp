@@ -1,13 +1,17 @@
 #include "app/HeadlessCapture.h"
 
+#include <unistd.h>
+#include <QBuffer>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QImageWriter>
 #include <QTimer>
+
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "app/HardwarePlatform.h"
 #include "app/NamedCompressorChoice.h"
@@ -54,11 +58,51 @@ private:
     std::string text_;
 };
 
-bool CanWriteImage(const std::string& path) {
-    const QFileInfo file(QString::fromStdString(path));
-    const QFileInfo folder(file.absolutePath());
-    return folder.isDir() && folder.isWritable() &&
-           QImageWriter::supportedImageFormats().contains(file.suffix().toLower().toLatin1());
+// Picture names are used byte for byte and never pass through a QString: a
+// name that isn't valid UTF-8 would come out as another name.
+std::string PictureFormat(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    if (!extension.empty()) {
+        extension.erase(0, 1);
+    }
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const bool known = !extension.empty() && QImageWriter::supportedImageFormats().contains(
+                                                 QByteArray::fromStdString(extension));
+    return known ? extension : std::string();
+}
+
+std::string SupportedPictureFormats() {
+    std::string names;
+    for (const QByteArray& format : QImageWriter::supportedImageFormats()) {
+        names += (names.empty() ? "" : ", ") + format.toStdString();
+    }
+    return names;
+}
+
+bool FolderIsWritable(const std::string& path) {
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    std::error_code error;
+    return std::filesystem::is_directory(folder, error) && ::access(folder.c_str(), W_OK) == 0;
+}
+
+bool WritePicture(const QImage& picture, const std::string& path, const std::string& format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, format.c_str())) {
+        return false;
+    }
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.constData(), bytes.size());
+    file.close();
+    if (!file) {
+        std::remove(path.c_str());
+        return false;
+    }
+    return true;
 }
 
 uintmax_t FileSize(const std::string& path) {
@@ -104,7 +148,15 @@ bool HeadlessCapture::FindCard() {
 }
 
 int HeadlessCapture::Snapshot(const std::string& imagePath) {
-    if (!CanWriteImage(imagePath)) {
+    const std::string format = PictureFormat(imagePath);
+    if (format.empty()) {
+        std::fprintf(stderr,
+                     "quorvtv: can't save a picture as '%s': its extension is not a supported "
+                     "picture format (%s)\n",
+                     imagePath.c_str(), SupportedPictureFormats().c_str());
+        return 2;
+    }
+    if (!FolderIsWritable(imagePath)) {
         std::fprintf(stderr, "quorvtv: can't write an image to '%s'\n", imagePath.c_str());
         return 1;
     }
@@ -124,7 +176,7 @@ int HeadlessCapture::Snapshot(const std::string& imagePath) {
         QTimer::singleShot(kSnapshotCapture_ms, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    if (!surface.Latest().save(QString::fromStdString(imagePath))) {
+    if (!WritePicture(surface.Latest(), imagePath, format)) {
         std::fprintf(stderr, "quorvtv: can't write an image to '%s'\n", imagePath.c_str());
         return 1;
     }
@@ -206,7 +258,17 @@ int HeadlessCapture::Publish(int seconds) {
         QEventLoop loop;
         TerminationSignals terminations;
         QObject::connect(&terminations, &TerminationSignals::Received, &loop, &QEventLoop::quit);
-        QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+        // Counted in seconds: the longest --seconds is past what a timer's
+        // milliseconds can hold.
+        int elapsed_s = 0;
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+            if (++elapsed_s >= seconds) {
+                loop.quit();
+            }
+        });
+        tick.start(1000);
         loop.exec();
     }
     std::printf("quorvtv: the camera is no longer offered\n");

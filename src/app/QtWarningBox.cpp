@@ -7,6 +7,8 @@
 
 #include <cstdio>
 
+#include "app/EmptyCaption.h"
+
 namespace {
 
 // The framework used the thread's main window as owner; on Qt the nearest
@@ -26,6 +28,7 @@ QWidget* OwnerWindow() {
 
 void ShowOnGuiThread(const QString& text) {
     QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::Ok, OwnerWindow());
+    ShowEmptyCaption(&box);
     box.exec();
 }
 

@@ -35,9 +35,23 @@ struct ScalerFreer {
     void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
 };
 
-[[noreturn]] void Fail(const std::string& path, const char* what) {
+[[noreturn]] void Fail(const std::string& path, const std::string& what) {
     throw std::runtime_error("video file " + path + ": " + what);
 }
+
+std::string ErrorText(int error) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, text, sizeof text);
+    return text;
+}
+
+// FFmpeg's own remarks while it probes a file (a format detected with a low
+// score, say) would come beside the one line that reports the failure.
+struct QuietLog {
+    QuietLog() : level(av_log_get_level()) { av_log_set_level(AV_LOG_QUIET); }
+    ~QuietLog() { av_log_set_level(level); }
+    int level;
+};
 
 // Scales a decoded frame into the picture area and maps grey to signal levels.
 class FrameStore {
@@ -94,9 +108,10 @@ VideoFileSource::VideoFileSource(const std::string& path)
 }
 
 void VideoFileSource::Decode(const std::string& path) {
+    const QuietLog quiet;
     AVFormatContext* opened = nullptr;
-    if (avformat_open_input(&opened, path.c_str(), nullptr, nullptr) < 0) {
-        Fail(path, "cannot be opened");
+    if (const int error = avformat_open_input(&opened, path.c_str(), nullptr, nullptr); error < 0) {
+        Fail(path, "cannot be opened (" + ErrorText(error) + ")");
     }
     std::unique_ptr<AVFormatContext, FormatCloser> format(opened);
     const AVCodec* codec = nullptr;

@@ -30,6 +30,7 @@ TEST(CommandLineTest, AcceptsEveryValidForm) {
     EXPECT_EQ(record.codec, "ffv1");
 
     EXPECT_EQ(Parse({"--snapshot", "a.png"}).outputFile, "a.png");
+    EXPECT_EQ(Parse({"--record", "x.avi", "--seconds", "107374182"}).seconds, 107'374'182);
 
     const CommandLine byIndex = Parse({"--snapshot", "a.png", "--channel", "2"});
     EXPECT_EQ(byIndex.channel, 2);
@@ -72,6 +73,7 @@ TEST(CommandLineTest, CameraOptions) {
         {{"--record", "x.avi", "--seconds", "2"}, A::Record, C::Remembered, 2},
         {{"--snapshot", "a.png", "--pipewire"}, A::Snapshot, C::On, 0},
         {{"--pipewire", "--seconds", "5", "--frequency", "55.25"}, A::Publish, C::On, 5},
+        {{"--pipewire", "--seconds", "107374182"}, A::Publish, C::On, 107'374'182},
     };
     for (const Case& c : cases) {
         const CommandLine result = Parse(c.args);
@@ -97,6 +99,12 @@ TEST(CommandLineTest, RejectsBadInputWithOneLineReason) {
         {"--pipewire", "--codec", "raw"},
         {"--pipewire", "--snapshot", "a.png", "--seconds", "2"},
         {"--pipewire", "--channel", "1"},
+        {"--record", "x.avi", "--seconds", "107374183"},
+        {"--record", "x.avi", "--seconds", "99999999999999999999"},
+        {"--record", "x.avi", "--seconds", "-5"},
+        {"--record", "x.avi", "--seconds", "+5"},
+        {"--record", "", "--seconds", "1"},
+        {"--snapshot", ""},
         {"--channel", "1"},
         {"--snapshot", "a.png", "--channel", "-1"},
         {"--snapshot", "a.png", "--channel", "two"},

@@ -16,8 +16,8 @@
 #include "controls/ChannelListCtrl.h"
 #include "controls/ScanDisplay.h"
 #include "engine/CaptureEngine.h"
-#include "platform/WarningBox.h"
 #include "hardware/CaptureCard.h"
+#include "platform/WarningBox.h"
 #include "util/ExtString.h"
 
 namespace {
@@ -131,9 +131,11 @@ void ChannelsDialog::OnItemChanged() {
     engine_->GetCard()->Tune(static_cast<int32_t>(frequency_hz));
 }
 
+// An empty edit names no frequency: storing it as 0 Hz would add a channel
+// that can never be tuned and shift every stored knob index.
 void ChannelsDialog::OnManual() {
     ManualDialog manual(this);
-    if (modal_.Run(manual) != QDialog::Accepted) {
+    if (modal_.Run(manual) != QDialog::Accepted || manual.FrequencyText().empty()) {
         return;
     }
     channels_.SetChannel(ParseFrequency(manual.FrequencyText()), nullptr);

@@ -66,7 +66,7 @@ TEST_F(ChannelsDialogTest, ManualAddsOnlyNewFrequenciesInWholeMegahertz) {
     const std::pair<const char*, Lines> cases[] = {
         {"471", {"News|0|471,000,000"}},
         {"472", {"News|0|471,000,000", "?|1|472,000,000"}},
-        {"", {"?|0|0", "News|1|471,000,000"}},
+        {"", {"News|0|471,000,000"}},                         // nothing typed, nothing added
         {"4721", {"News|0|471,000,000", "?|1|472,000,000"}},  // three digits at most
         {"9x9", {"News|0|471,000,000", "?|1|99,000,000"}},    // digits only
     };
