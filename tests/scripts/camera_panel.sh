@@ -33,8 +33,15 @@ panel() {
     local expect=$1
     shift
     ./quorvtv --emulate=still,camera "$@" > out.log 2>&1 &
-    local pid=$! serial=""
-    timeout 20 xdotool search --sync --name '^QuorvTV$' > /dev/null
+    local pid=$! serial="" window=""
+    # A search fails outright when a window (a tooltip) goes away during it,
+    # so it is repeated until the panel is there.
+    for _ in $(seq 200); do
+        window=$(xdotool search --name '^QuorvTV$' 2> /dev/null || true)
+        [ -n "$window" ] && break
+        sleep 0.1
+    done
+    [ -n "$window" ] || { echo "the panel ($*) did not open"; return 1; }
     for _ in $(seq 40); do
         serial=$(node_serial quorvtv)
         [ -n "$serial" ] && break
