@@ -9,25 +9,37 @@
 #include "app/CommandLine.h"
 #include "app/HardwarePlatform.h"
 #include "app/HeadlessCapture.h"
+#include "app/PanelCameraMode.h"
+#include "platform/CameraSource.h"
 #include "platform/DataPaths.h"
 #include "platform/RegisteredMessages.h"
 
 namespace {
 
+// The camera outlives the engine that feeds it. Only the panel remembers
+// whether it is on; the commands without a window offer it when asked.
 int RunCommand(const CommandLine& commandLine, HardwarePlatform& hardware) {
     if (commandLine.action == CommandLine::Action::RunPanel) {
-        return CaptureApp(hardware).InitInstance();
+        const std::unique_ptr<CameraSource> camera =
+            CameraSource::Create(PanelCameraMode(commandLine.camera));
+        return CaptureApp(hardware, *camera).InitInstance();
     }
+    const std::unique_ptr<CameraSource> camera = CameraSource::Create(
+        commandLine.camera == CommandLine::Camera::On ? CameraSource::Mode::PipeWire
+                                                      : CameraSource::Mode::Off);
     const DataPaths paths = DataPaths::ForThisProgram();
-    HeadlessCapture headless(hardware, paths.ChannelFile(), paths.OptionsFile());
+    HeadlessCapture headless(hardware, paths.ChannelFile(), paths.OptionsFile(), *camera);
     headless.SetTuning(HeadlessTuning(commandLine.channel, commandLine.frequency_hz));
-    if (commandLine.action == CommandLine::Action::Snapshot) {
-        return headless.Snapshot(commandLine.outputFile);
+    switch (commandLine.action) {
+        case CommandLine::Action::Snapshot:
+            return headless.Snapshot(commandLine.outputFile);
+        case CommandLine::Action::Publish:
+            return headless.Publish(commandLine.seconds);
+        case CommandLine::Action::DumpRaw:
+            return headless.DumpRaw(commandLine.outputFile, commandLine.seconds);
+        default:
+            return headless.Record(commandLine.outputFile, commandLine.seconds, commandLine.codec);
     }
-    if (commandLine.action == CommandLine::Action::DumpRaw) {
-        return headless.DumpRaw(commandLine.outputFile, commandLine.seconds);
-    }
-    return headless.Record(commandLine.outputFile, commandLine.seconds, commandLine.codec);
 }
 
 }  // namespace

@@ -26,7 +26,8 @@ constexpr int kPixmapCacheLimit_kb = 1024;
 
 }  // namespace
 
-CaptureApp::CaptureApp(HardwarePlatform& hardware) : hardware_(hardware) {}
+CaptureApp::CaptureApp(HardwarePlatform& hardware, CameraSource& camera)
+    : hardware_(hardware), camera_(camera) {}
 
 int CaptureApp::InitInstance() {
     QApplication::setPalette(ClassicPalette());
@@ -46,6 +47,7 @@ int CaptureApp::InitInstance() {
     services.compressionDialog = &compressionDialog;
     services.power = &power;
     services.modal = &modal;
+    services.camera = &camera_;
     services.channelFile = paths.ChannelFile();
     services.optionsFile = paths.OptionsFile();
     {

@@ -80,6 +80,10 @@ private:
             Seconds(Value(arg));
         } else if (arg == "--codec") {
             result_.codec = Value(arg);
+        } else if (arg == "--pipewire") {
+            result_.camera = CommandLine::Camera::On;
+        } else if (arg == "--no-pipewire") {
+            result_.camera = CommandLine::Camera::Off;
         } else if (arg == "--channel") {
             Channel(Value(arg));
         } else if (arg == "--frequency") {
@@ -167,23 +171,31 @@ private:
         result_.frequency_hz = static_cast<int32_t>(*hz);
     }
 
-    // --record and --dump-raw run for --seconds N; --codec is --record's.
+    // --record and --dump-raw run for --seconds N, and --seconds alone offers
+    // the camera for that long; --codec is --record's.
     void Validate() {
+        if (result_.action == CommandLine::Action::RunPanel && result_.seconds != 0 &&
+            result_.camera == CommandLine::Camera::On) {
+            result_.action = CommandLine::Action::Publish;
+        }
         const bool record = result_.action == CommandLine::Action::Record;
+        const bool publish = result_.action == CommandLine::Action::Publish;
         const bool timed = record || result_.action == CommandLine::Action::DumpRaw;
-        const bool headless = timed || result_.action == CommandLine::Action::Snapshot;
+        const bool writesFile = timed || result_.action == CommandLine::Action::Snapshot;
+        const bool headless = writesFile || publish;
         const bool tunes = result_.channel || result_.frequency_hz;
-        if (headless && result_.outputFile.empty()) {
+        if (writesFile && result_.outputFile.empty()) {
             Reject(std::string(ActionOption()) + " needs a " +
                    (result_.action == CommandLine::Action::DumpRaw ? "folder" : "file") + " name");
         } else if (timed && result_.seconds == 0) {
             Reject(std::string(ActionOption()) + " needs --seconds N");
-        } else if (!timed && result_.seconds != 0) {
-            Reject("--seconds goes with --record or --dump-raw");
         } else if (!record && !result_.codec.empty()) {
             Reject("--codec goes with --record");
+        } else if (!timed && !publish && result_.seconds != 0) {
+            Reject("--seconds goes with --record or --dump-raw, or alone with --pipewire");
         } else if (!headless && tunes) {
-            Reject("--channel and --frequency go with --snapshot, --record or --dump-raw");
+            Reject(
+                "--channel and --frequency go with --snapshot, --record, --dump-raw or --seconds");
         } else if (result_.channel && result_.frequency_hz) {
             Reject("--channel and --frequency can't be combined");
         }
@@ -210,16 +222,17 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 
 std::string UsageText(const std::string& program) {
     return "Usage: " + program +
-           " [--emulate[=OPTIONS]] [--snapshot FILE.png | --record FILE --seconds N "
-           "[--codec NAME] | --dump-raw DIR --seconds N]\n"
+           " [--emulate[=OPTIONS]] [--pipewire | --no-pipewire]\n"
+           "       [--snapshot FILE.png | --record FILE --seconds N [--codec NAME]\n"
+           "        | --dump-raw DIR --seconds N | --seconds N]\n"
            "       [--channel N | --frequency MHZ]\n"
            "Live viewer and recorder for Bt848/Bt849/Bt878/Bt879 capture cards.\n"
            "\n"
            "  --emulate[=OPTIONS]  use the emulated card instead of a real one; OPTIONS:\n"
-           "                       camera, video:FILE, none, two, bt848 (comma-separated);\n"
-           "                       signal:FILE[,gain=G,offset=O] plays raw 8-bit samples\n"
-           "                       (hacktv's, 35437500 Hz), raw:DIR replays a --dump-raw\n"
-           "                       capture; these two come last\n"
+           "                       camera, still, video:FILE, none, two, bt848\n"
+           "                       (comma-separated); signal:FILE[,gain=G,offset=O] plays\n"
+           "                       raw 8-bit samples (hacktv's, 35437500 Hz), raw:DIR\n"
+           "                       replays a --dump-raw capture; the file inputs come last\n"
            "  --snapshot FILE.png  capture for about a second without a window, save the\n"
            "                       picture with its status text, and exit\n"
            "  --record FILE        record without a window for --seconds N, then exit\n"
@@ -228,10 +241,19 @@ std::string UsageText(const std::string& program) {
            "  --dump-raw DIR       write --seconds N of the card's raw samples, every\n"
            "                       frame's whole capture buffer, into DIR/capture.u8 with\n"
            "                       its counters in DIR/capture.txt, then exit\n"
-           "  --channel N          with a capture command: tune stored channel N\n"
-           "                       (0 is the first; default: the one the panel last tuned)\n"
-           "  --frequency MHZ      with a capture command: tune MHZ megahertz\n"
-           "                       (41 to 880, for example 471.25)\n"
+           "  --pipewire           also offer the live picture to other programs as a\n"
+           "                       PipeWire camera named \"QuorvTV\"; the panel remembers\n"
+           "                       it for its next runs (--no-pipewire turns it off).\n"
+           "                       Pick it in OBS Studio as a \"Video Capture Device\n"
+           "                       (PipeWire)\" source; in Firefox or Chromium where their\n"
+           "                       PipeWire camera support is on (see the README)\n"
+           "  --seconds N          with --pipewire and without --record: offer the\n"
+           "                       camera without a window for N seconds, then exit\n"
+           "  --channel N          with a capture command or --seconds: tune stored\n"
+           "                       channel N (0 is the first; default: the one the panel\n"
+           "                       last tuned)\n"
+           "  --frequency MHZ      with a capture command or --seconds: tune MHZ\n"
+           "                       megahertz (41 to 880, for example 471.25)\n"
            "  --help               show this text and exit\n"
            "  --version            show the version and exit\n";
 }

@@ -6,15 +6,29 @@
 
 // What the command line asks the program to do.
 struct CommandLine {
-    enum class Action { RunPanel, Snapshot, Record, DumpRaw, ShowHelp, ShowVersion, Reject };
+    enum class Action {
+        RunPanel,
+        Snapshot,
+        Record,
+        DumpRaw,
+        Publish,
+        ShowHelp,
+        ShowVersion,
+        Reject
+    };
+    // The camera for other programs: as the last panel run left it, or
+    // turned on (--pipewire) or off (--no-pipewire).
+    enum class Camera { Remembered, On, Off };
 
     Action action = Action::RunPanel;
     bool emulate = false;
     std::string emulateOptions;  // the text after "--emulate=", empty for plain --emulate
     std::string outputFile;      // --snapshot FILE, --record FILE or --dump-raw DIR
-    int seconds = 0;             // --seconds N, with --record or --dump-raw
+    int seconds = 0;             // --seconds N: with --record, --dump-raw, or alone with --pipewire
     std::string codec;           // --codec NAME, with --record; empty: the remembered one
-    // What --snapshot and --record tune; with neither, the stored "Channel".
+    Camera camera = Camera::Remembered;
+    // What --snapshot, --record, --dump-raw and --seconds alone tune; with neither, the
+    // stored "Channel".
     std::optional<int> channel;           // --channel N, an index into the stored channels
     std::optional<int32_t> frequency_hz;  // --frequency MHZ, within the tuner's range
     std::string error;                    // one line, for Action::Reject

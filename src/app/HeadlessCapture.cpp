@@ -22,6 +22,7 @@
 #include "engine/RawCaptureWriter.h"
 #include "engine/ThreadRegistry.h"
 #include "hardware/CaptureCard.h"
+#include "platform/TerminationSignals.h"
 #include "platform/VideoSurface.h"
 #include "platform/WarningBox.h"
 
@@ -123,10 +124,11 @@ bool WritePicture(const QImage& picture, const std::string& path, const std::str
 }  // namespace
 
 HeadlessCapture::HeadlessCapture(HardwarePlatform& hardware, std::string channelFile,
-                                 std::string optionsFile)
+                                 std::string optionsFile, CameraSource& camera)
     : hardware_(hardware),
       channelFile_(std::move(channelFile)),
-      optionsFile_(std::move(optionsFile)) {}
+      optionsFile_(std::move(optionsFile)),
+      camera_(camera) {}
 
 HeadlessCapture::~HeadlessCapture() = default;
 
@@ -140,6 +142,16 @@ bool HeadlessCapture::Tune(CaptureEngine& engine) const {
         std::printf("quorvtv: %s\n", report.c_str());
     }
     return true;
+}
+
+// Without a window nobody asks for a power-off, so there is none to post.
+CaptureEngine::Services HeadlessCapture::Services(CompressionDialog& dialog, FrameTap* tap) const {
+    return {.channelFile = channelFile_,
+            .dialog = &dialog,
+            .optionsFile = optionsFile_,
+            .postPowerOff = [] {},
+            .frameTap = tap,
+            .camera = &camera_};
 }
 
 bool HeadlessCapture::FindCard() {
@@ -173,8 +185,7 @@ int HeadlessCapture::Snapshot(const std::string& imagePath) {
     }
     NamedCompressorChoice noDialog("");
     VideoSurface surface(nullptr, QPoint(5, 5));
-    CaptureEngine engine(card_.get(), &surface, 5, 5,
-                         {channelFile_, &noDialog, optionsFile_, [] {}});
+    CaptureEngine engine(card_.get(), &surface, 5, 5, Services(noDialog));
     if (!Tune(engine)) {
         return 2;
     }
@@ -202,7 +213,7 @@ int HeadlessCapture::Record(const std::string& path, int seconds, const std::str
     if (!FindCard()) {
         return 1;
     }
-    CaptureEngine engine(card_.get(), nullptr, 5, 5, {channelFile_, &choice, optionsFile_, [] {}});
+    CaptureEngine engine(card_.get(), nullptr, 5, 5, Services(choice));
     if (!Tune(engine)) {
         return 2;
     }
@@ -225,8 +236,7 @@ int HeadlessCapture::DumpRaw(const std::string& folder, int seconds) {
     }
     NamedCompressorChoice noDialog("");
     LaterTap tap;
-    CaptureEngine engine(card_.get(), nullptr, 5, 5,
-                         {channelFile_, &noDialog, optionsFile_, [] {}, &tap});
+    CaptureEngine engine(card_.get(), nullptr, 5, 5, Services(noDialog, &tap));
     if (!Tune(engine)) {
         return 2;
     }
@@ -243,4 +253,37 @@ int HeadlessCapture::DumpRaw(const std::string& folder, int seconds) {
         capture.Capture();
     }
     return capture.Finish();
+}
+
+int HeadlessCapture::Publish(int seconds) {
+    if (!FindCard()) {
+        return 1;
+    }
+    NamedCompressorChoice noDialog("");
+    CaptureEngine engine(card_.get(), nullptr, 5, 5, Services(noDialog));
+    if (!Tune(engine)) {
+        return 2;
+    }
+    std::printf("quorvtv: offering the camera for %d s\n", seconds);
+    std::fflush(stdout);
+    {
+        RunningCapture capture(engine);
+        QEventLoop loop;
+        TerminationSignals terminations;
+        QObject::connect(&terminations, &TerminationSignals::Received, &loop, &QEventLoop::quit);
+        // Counted in seconds: the longest --seconds is past what a timer's
+        // milliseconds can hold.
+        int elapsed_s = 0;
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+            if (++elapsed_s >= seconds) {
+                loop.quit();
+            }
+        });
+        tick.start(1000);
+        loop.exec();
+    }
+    std::printf("quorvtv: the camera is no longer offered\n");
+    return 0;
 }

@@ -4,20 +4,26 @@
 #include <string>
 
 #include "app/HeadlessTuning.h"
+#include "engine/CaptureEngine.h"
 
+class CameraSource;
 class CaptureCard;
-class CaptureEngine;
+class CompressionDialog;
+class FrameTap;
 class HardwarePlatform;
 
 // The program without a window, for scripts: a snapshot of the live picture
-// with its status text, or a recording of a set length. Both print a clear
-// message and return a non-zero exit status on failure.
+// with its status text, a recording of a set length, a raw capture, or the
+// camera offered for a set time. Each prints a clear message and returns a non-zero exit
+// status on failure. The frames shown go to `camera` as well, which must
+// outlive this object.
 class HeadlessCapture {
 public:
-    HeadlessCapture(HardwarePlatform& hardware, std::string channelFile, std::string optionsFile);
+    HeadlessCapture(HardwarePlatform& hardware, std::string channelFile, std::string optionsFile,
+                    CameraSource& camera);
     ~HeadlessCapture();
 
-    // What Snapshot and Record tune before they capture (default: the stored
+    // What Snapshot, Record and Publish tune before they capture (default: the stored
     // "Channel"). A channel index beyond the stored channels fails them with
     // status 2.
     void SetTuning(const HeadlessTuning& tuning) { tuning_ = tuning; }
@@ -37,13 +43,21 @@ public:
     // late with them.
     int DumpRaw(const std::string& folder, int seconds);
 
+    // Runs the live picture for `seconds` without recording it, so that it
+    // reaches other programs through the camera; SIGINT or SIGTERM end it
+    // early, with status 0 as well.
+    int Publish(int seconds);
+
 private:
+    CaptureEngine::Services Services(CompressionDialog& dialog,
+                                     FrameTap* tap = &FrameTap::None()) const;
     bool FindCard();
     bool Tune(CaptureEngine& engine) const;
 
     HardwarePlatform& hardware_;
     std::string channelFile_;
     std::string optionsFile_;
+    CameraSource& camera_;
     std::unique_ptr<CaptureCard> card_;
     HeadlessTuning tuning_;
 };

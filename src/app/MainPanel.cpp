@@ -89,8 +89,12 @@ void MainPanel::CreateHardware() {
     card_->SetBoardLines(3);
     card_->SelectInput(2);
     const CaptureEngine::Services engineServices{
-        services_.channelFile, services_.compressionDialog, services_.optionsFile,
-        [this] { PostRegisteredMessage(this, RegisteredMessage(kPowerOffMessageName)); }};
+        services_.channelFile,
+        services_.compressionDialog,
+        services_.optionsFile,
+        [this] { PostRegisteredMessage(this, RegisteredMessage(kPowerOffMessageName)); },
+        &FrameTap::None(),
+        services_.camera};
     engine_ = std::make_unique<CaptureEngine>(card_.get(), &surface_, kVideoRect.left(),
                                               kVideoRect.top(), engineServices);
     engine_->SetHAdjust(Settings::ReadInt(kHAdjustSetting, engine_->GetHAdjust()));
@@ -148,7 +152,12 @@ void MainPanel::ArrangeControls() {
     };
     const Group groups[] = {
         {{kHAdjustSpin, kHAdjustLabel, kVAdjustSpin, kVAdjustLabel, kVStepSpin, kVStepLabel},
-         0, 0, 2, 5, 5, QMargins(5, 293, 5, 2 * fy)},
+         0,
+         0,
+         2,
+         5,
+         5,
+         QMargins(5, 293, 5, 2 * fy)},
         {{kNew, kEject, kRecord, kChannelKnob, kChannels}, 1, 2, 0, 5, 2, QMargins(360, 5, 0, 5)},
         {{kTimer, kPowerOff, kClose}, 1, 2, 1, 5, 5, QMargins(360, 5, 0, 2 * fy + 12)},
     };

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/NullCameraSource.h"
+
 class CompressionDialog;
 class ConfigPorts;
 class FileChooser;
@@ -19,6 +21,7 @@ struct PanelServices {
     CompressionDialog* compressionDialog = nullptr;
     PowerService* power = nullptr;
     ModalRunner* modal = nullptr;
+    CameraSource* camera = &NullCameraSource::Instance();  // gets the frames shown
     std::string channelFile;
     std::string optionsFile;
 };

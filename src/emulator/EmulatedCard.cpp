@@ -53,6 +53,8 @@ void ApplyOption(std::string_view option, EmulatedCard::Options& options) {
         options.cards = 0;
     } else if (option == "two") {
         options.cards = 2;
+    } else if (option == "still") {
+        options.picture = EmulatedCard::Picture::Still;
     } else if (!option.empty()) {
         throw std::invalid_argument("unknown emulation option: " + std::string(option));
     }
@@ -139,6 +141,10 @@ EmulatedCard::EmulatedCard(std::string_view options)
         AddCard(parsed, index, fixedInput);
     }
     if (parsed.input == Input::SampleFile || parsed.input == Input::RawCapture) {
+        SetRateWalk(SourceTimebase::RateWalk::Off);
+    }
+    if (parsed.picture == Picture::Still) {
+        SetMotion(SignalSynthesizer::Motion::Still);
         SetRateWalk(SourceTimebase::RateWalk::Off);
     }
 }

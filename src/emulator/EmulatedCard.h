@@ -37,6 +37,9 @@
 //   none        no card at all
 //   two         two cards (the first one found is at the lower bus number)
 //   bt848, bt849, bt878, bt879   the chip of the family the cards carry
+//   still       a still, steady signal: the test pictures held still and the
+//               line rate at its nominal value, so that a conversion shows
+//               what StationReferencePicture and CameraReferencePicture do
 // The file sources have a rate of their own, so their rate does not walk.
 // An unknown option throws std::invalid_argument naming it; a file or folder
 // that can't be used throws std::runtime_error with a one-line reason.
@@ -56,12 +59,16 @@ public:
 
     enum class Input { Tuner, Camera, VideoFile, SampleFile, RawCapture };
 
+    // Live: moving pictures at a wandering line rate; Still: option "still".
+    enum class Picture { Live, Still };
+
     struct Options {
         ChipType chip = ChipType::Bt878;
         uint32_t cards = 1;
         Input input = Input::Tuner;
         std::string videoFile;  // the file or folder of the three file inputs
         SampleFileSource::Mapping mapping;
+        Picture picture = Picture::Live;
     };
 
     static constexpr uint32_t kFirstBar0 = 0xE800'0000;

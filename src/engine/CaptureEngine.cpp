@@ -43,6 +43,7 @@ CaptureEngine::CaptureEngine(CaptureCard* card, VideoSurface* surface, int origi
       ChannelStore(services.channelFile),
       card_(card),
       surface_(surface),
+      camera_(services.camera),
       videoRect_{originX, originY, originX + kFrameWidth, originY + kFrameHeight},
       frameTap_(*services.frameTap) {
     captureBuffer_.size = kCaptureBufferBytes;
@@ -184,10 +185,12 @@ void CaptureEngine::RunHorizontalLock(const uint8_t* samples) {
     }
 }
 
-// The recorder gets the frame without the overlay, which is painted for the
-// screen only.
+// The recorder and the camera get the frame without the overlay, which is
+// painted for the screen only. The camera takes every frame shown (it only
+// copies the picture, never waits); the recorder keeps its own rate.
 void CaptureEngine::ShowFrame(const uint8_t* samples, FrameConverter::Polarity polarity) {
     FrameConverter::Convert(samples, polarity, *frameRecord_);
+    camera_->Publish(frameRecord_->Pixels());
     if (surface_ != nullptr) {
         surface_->Present(frameRecord_->Pixels(), [this](QPainter& painter, const QRect&) {
             DeviceContext dc(painter);

@@ -11,6 +11,7 @@
 #include "engine/FrameRecord.h"
 #include "engine/FrameTap.h"
 #include "platform/Mutex.h"
+#include "platform/NullCameraSource.h"
 #include "platform/PhysMemDriver.h"
 
 class CaptureCard;
@@ -41,6 +42,9 @@ public:
         std::string optionsFile;                 // the compression-options file
         std::function<void()> postPowerOff;      // posts the power-off message (any thread)
         FrameTap* frameTap = &FrameTap::None();  // gets each frame's raw buffer; not owned
+        // Gets every frame shown, as the recorder does (without the overlay),
+        // on the frame thread; must outlive the engine.
+        CameraSource* camera = &NullCameraSource::Instance();
     };
 
     // Builds the buffers, programs the chip and starts capture. `surface` may
@@ -99,6 +103,7 @@ private:
     std::unique_ptr<StatusOverlay> overlay_;
     std::unique_ptr<RecordingSchedule> schedule_;
     VideoSurface* surface_;
+    CameraSource* camera_;
     PhysBuffer captureBuffer_;
     PhysBuffer riscProgram_;
     bool invertTest_ = true;

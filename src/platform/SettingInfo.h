@@ -30,3 +30,6 @@ inline constexpr IntSetting kChannelSetting{"Channel", 0};
 inline constexpr StringSetting kAviPathSetting{"AviPath", ""};
 // The main window's rectangle, "left top right bottom" in screen pixels.
 inline constexpr StringSetting kMainFramePosSetting{"MainFramePos", std::nullopt};
+// Whether the panel offers its picture to other programs as a PipeWire
+// camera: 1 on, 0 off; the command line sets it (--pipewire, --no-pipewire).
+inline constexpr IntSetting kPipeWireCameraSetting{"PipeWireCamera", 0};

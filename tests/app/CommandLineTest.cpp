@@ -51,6 +51,39 @@ TEST(CommandLineTest, FrequenciesAreMegahertzWithinTheTunersRange) {
     }
 }
 
+// The camera: left as remembered, turned on or off, and offered on its own
+// for a while with --seconds alone.
+TEST(CommandLineTest, CameraOptions) {
+    using A = CommandLine::Action;
+    using C = CommandLine::Camera;
+    struct Case {
+        std::vector<const char*> args;
+        A action;
+        C camera;
+        int seconds;
+    };
+    const Case cases[] = {
+        {{}, A::RunPanel, C::Remembered, 0},
+        {{"--emulate", "--pipewire"}, A::RunPanel, C::On, 0},
+        {{"--no-pipewire"}, A::RunPanel, C::Off, 0},
+        {{"--pipewire", "--no-pipewire"}, A::RunPanel, C::Off, 0},
+        {{"--pipewire", "--seconds", "5"}, A::Publish, C::On, 5},
+        {{"--seconds", "5", "--emulate", "--pipewire"}, A::Publish, C::On, 5},
+        {{"--pipewire", "--record", "x.avi", "--seconds", "2"}, A::Record, C::On, 2},
+        {{"--record", "x.avi", "--seconds", "2"}, A::Record, C::Remembered, 2},
+        {{"--snapshot", "a.png", "--pipewire"}, A::Snapshot, C::On, 0},
+        {{"--pipewire", "--seconds", "5", "--frequency", "55.25"}, A::Publish, C::On, 5},
+        {{"--pipewire", "--seconds", "107374182"}, A::Publish, C::On, 107'374'182},
+    };
+    for (const Case& c : cases) {
+        const CommandLine result = Parse(c.args);
+        const std::string line = c.args.empty() ? "(none)" : c.args.front();
+        EXPECT_EQ(result.action, c.action) << line << " " << result.error;
+        EXPECT_EQ(result.camera, c.camera) << line;
+        EXPECT_EQ(result.seconds, c.seconds) << line;
+    }
+}
+
 TEST(CommandLineTest, RejectsBadInputWithOneLineReason) {
     const std::vector<std::vector<const char*>> bad = {
         {"--bogus"},
@@ -61,6 +94,11 @@ TEST(CommandLineTest, RejectsBadInputWithOneLineReason) {
         {"--seconds", "3"},
         {"--snapshot", "a.png", "--record", "x.avi", "--seconds", "1"},
         {"--codec", "raw"},
+        {"--no-pipewire", "--seconds", "3"},
+        {"--pipewire", "--seconds", "0"},
+        {"--pipewire", "--codec", "raw"},
+        {"--pipewire", "--snapshot", "a.png", "--seconds", "2"},
+        {"--pipewire", "--channel", "1"},
         {"--record", "x.avi", "--seconds", "107374183"},
         {"--record", "x.avi", "--seconds", "99999999999999999999"},
         {"--record", "x.avi", "--seconds", "-5"},
@@ -107,7 +145,8 @@ TEST(CommandLineTest, DumpRawTakesAFolderAndSeconds) {
         {{"--dump-raw", "c", "--seconds", "1", "--codec", "raw"}, "--codec goes with --record"},
         {{"--dump-raw", "c", "--seconds", "1", "--snapshot", "a.png"},
          "'--snapshot' can't be combined with --snapshot, --record or --dump-raw"},
-        {{"--snapshot", "a.png", "--seconds", "1"}, "--seconds goes with --record or --dump-raw"},
+        {{"--snapshot", "a.png", "--seconds", "1"},
+         "--seconds goes with --record or --dump-raw, or alone with --pipewire"},
     };
     for (const Case& c : bad) {
         const CommandLine result = Parse(c.args);

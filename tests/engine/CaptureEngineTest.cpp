@@ -352,4 +352,34 @@ TEST(CaptureEngineTest, RecordingWritesTheFramesWithoutTheOverlay) {
     EXPECT_GT(green, 100);
 }
 
+// The camera gets every frame shown, at the rate frames arrive, while the
+// recorder writes its 20 a second, and gets the recorder's picture: the frame
+// record, not the screen with the status text over it.
+TEST(CaptureEngineTest, TheCameraGetsEveryFrameShownWhileARecordingRuns) {
+    EngineRig rig(EngineRig::Window::Surface);
+    CaptureEngine& engine = rig.Start();
+    ASSERT_TRUE(engine.Open(rig.Path("both.avi"), engine.GetFrameRecord()->Data()));
+    engine.SetRecording(true);
+    constexpr int kShown = 25;
+    for (int frame = 0; frame < kShown; ++frame) {
+        rig.RunToNextFrame();
+    }
+    engine.SetRecording(false);
+    EXPECT_EQ(rig.camera.published, kShown);
+    EXPECT_NEAR(engine.FramesWritten(), 20, 1);
+
+    const uint8_t* record = engine.GetFrameRecord()->Pixels();
+    ASSERT_EQ(rig.camera.last.size(), FrameRecord::kPixelsSize_bytes);
+    EXPECT_TRUE(std::equal(rig.camera.last.begin(), rig.camera.last.end(), record));
+    const QImage screen = rig.surface->Latest();
+    const Picture picture = rig.Picture();
+    int painted = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            painted += qGray(screen.pixel(x, y)) != picture[y * kWidth + x];
+        }
+    }
+    EXPECT_GT(painted, 100);
+}
+
 }  // namespace

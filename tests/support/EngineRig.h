@@ -18,6 +18,7 @@
 #include "platform/AviCompressionOptions.h"
 #include "platform/AviCompressor.h"
 #include "platform/VideoSurface.h"
+#include "support/FakeCameraSource.h"
 #include "support/FakeMicrosecondClock.h"
 #include "support/FakeRegisterWindowScope.h"
 #include "support/RecorderFakeDialog.h"
@@ -59,7 +60,7 @@ public:
         engine = std::make_unique<CaptureEngine>(
             card.get(), surface.get(), 5, 5,
             CaptureEngine::Services{ChannelFile(), &dialog, Path("quorvtv.opt"),
-                                    [this] { ++powerOffPosts; }, tap});
+                                    [this] { ++powerOffPosts; }, tap, &camera});
         return *engine;
     }
 
@@ -114,6 +115,7 @@ public:
     EmulatedCard emulated;
     QTemporaryDir folder;
     RecorderFakeDialog dialog;
+    FakeCameraSource camera;
     int powerOffPosts = 0;
     std::unique_ptr<CaptureCard> card;
     std::unique_ptr<VideoSurface> surface;

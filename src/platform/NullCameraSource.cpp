@@ -1,0 +1,6 @@
+#include "platform/NullCameraSource.h"
+
+NullCameraSource& NullCameraSource::Instance() {
+    static NullCameraSource instance;
+    return instance;
+}
