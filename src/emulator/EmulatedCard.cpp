@@ -2,7 +2,10 @@
 
 #include <pthread.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <stdexcept>
+#include <string>
 
 #include "platform/Clock.h"
 
@@ -32,7 +35,28 @@ ChipIdentity IdentityOf(EmulatedCard::ChipType chip) {
     return {0x036E, 0x0878, 0x11};
 }
 
+// "+40ppm", "-12.5ppm": parts per million, whole parts per billion kept.
+int64_t ParseCrystalError_ppb(std::string_view value) {
+    constexpr std::string_view kUnit = "ppm";
+    const std::string text(value);
+    const std::invalid_argument bad(
+        "emulation option crystal= needs an error such as +40ppm, got " + text);
+    if (!text.ends_with(kUnit) || text.size() == kUnit.size()) {
+        throw bad;
+    }
+    const std::string number = text.substr(0, text.size() - kUnit.size());
+    char* end = nullptr;
+    const double ppm = std::strtod(number.c_str(), &end);
+    const int64_t ppb = std::llround(ppm * 1000.0);
+    if (end != number.c_str() + number.size() || !std::isfinite(ppm) ||
+        std::llabs(ppb) > EmulatedCard::kMaxCrystalError_ppb) {
+        throw bad;
+    }
+    return ppb;
+}
+
 void ApplyOption(std::string_view option, EmulatedCard::Options& options) {
+    constexpr std::string_view kCrystal = "crystal=";
     static const std::pair<std::string_view, EmulatedCard::ChipType> kChips[] = {
         {"bt848", EmulatedCard::ChipType::Bt848},
         {"bt849", EmulatedCard::ChipType::Bt849},
@@ -45,7 +69,9 @@ void ApplyOption(std::string_view option, EmulatedCard::Options& options) {
             return;
         }
     }
-    if (option == "camera") {
+    if (option.starts_with(kCrystal)) {
+        options.crystalError_ppb = ParseCrystalError_ppb(option.substr(kCrystal.size()));
+    } else if (option == "camera") {
         options.input = EmulatedCard::Input::Camera;
     } else if (option == "none") {
         options.cards = 0;
@@ -107,7 +133,8 @@ void EmulatedCard::AddCard(const Options& options, uint32_t index, LineSource* f
                                   kMultimediaOtherClass | identity.revision, bar0 + 0x1000});
     }
     chips_.push_back(std::make_unique<EmulatedChip>(modelLock_, clock_, memory_, band_, fixedInput,
-                                                    0x5EED'0000u + index));
+                                                    0x5EED'0000u + index,
+                                                    options.crystalError_ppb));
     clock_.AddChip(chips_.back().get());
     memory_.AddRegisterWindow(bar0, chips_.back().get());
 }

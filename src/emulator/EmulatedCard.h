@@ -30,8 +30,12 @@
 //   none        no card at all
 //   two         two cards (the first one found is at the lower bus number)
 //   bt848, bt849, bt878, bt879   the chip of the family the cards carry
-// An unknown option throws std::invalid_argument naming it; a video file
-// that can't be decoded throws std::runtime_error.
+//   crystal=ERRppm  every card's crystal is off nominal by ERR parts per
+//               million (for example +40ppm or -12.5ppm, at most 1000), so
+//               its sampling clock runs off the program's default PLL
+//               setting by as much; the default is exact
+// An unknown option or a malformed value throws std::invalid_argument naming
+// it; a video file that can't be decoded throws std::runtime_error.
 //
 // Time: stepped by hand with AdvanceUs (tests), or following CurrentClock():
 // FollowCurrentClock() makes every register access catch up first, and
@@ -53,7 +57,10 @@ public:
         uint32_t cards = 1;
         Input input = Input::Tuner;
         std::string videoFile;
+        int64_t crystalError_ppb = 0;
     };
+
+    static constexpr int64_t kMaxCrystalError_ppb = 1'000'000;
 
     static constexpr uint32_t kFirstBar0 = 0xE800'0000;
     static constexpr uint32_t kBarSpacing = 0x1'0000;

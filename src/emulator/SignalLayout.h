@@ -40,8 +40,8 @@ constexpr uint32_t kBlackLinesPerField = 23;
 constexpr uint32_t kFirstPictureLineField1 = kBlackLinesPerField;
 constexpr uint32_t kFirstPictureLineField2 = 313 + kBlackLinesPerField;
 
-// Source position at the chip's even-field start that puts the lock edge of
-// the field's line 18 at buffer byte 2,248 and the picture's first line at
+// Source position at a captured field's first sample that puts the lock edge
+// of the field's line 18 at buffer byte 2,248 and the picture's first line at
 // buffer byte 13,548 (5 lines later).
 constexpr uint64_t kAlignedPosition = 18 * kSamplesPerLine + kEdgeStart - 2248;
 

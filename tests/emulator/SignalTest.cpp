@@ -72,11 +72,9 @@ struct StillCard {
     explicit StillCard(const char* options = "") : card(options), rig(card) {
         card.SetRateWalk(SourceTimebase::RateWalk::Off);
         card.SetMotion(SignalSynthesizer::Motion::Still);
+        rig.TuneStation(0);
     }
-    void CaptureFrame() {
-        rig.NextEvenField();
-        rig.FinishPass();
-    }
+    void CaptureFrame() { rig.NextEvenField(); }
     EmulatedCard card;
     Rig rig;
 };
@@ -85,7 +83,6 @@ TEST(SignalTest, MatchedRatesPutTheLockEdgeOnTarget) {
     StillCard still;
     still.rig.StartEngineCapture();
     for (int frame = 0; frame < 3; ++frame) {
-        still.rig.FinishPass();
         const uint8_t* s = still.rig.Capture();
         EXPECT_EQ(still.rig.LockIndex(), 32);
         EXPECT_EQ(ClampSum(s, 0), 1280);  // clamp offset 0
@@ -98,11 +95,8 @@ TEST(SignalTest, MatchedRatesPutTheLockEdgeOnTarget) {
 TEST(SignalTest, ConversionShowsTheReferencePictureOfEverySource) {
     for (size_t station = 0; station < 5; ++station) {
         StillCard still;
-        EmulatorTestBus bus(still.card.Chip(0));
-        int64_t carrier = still.card.StationCarrier_hz(station);
-        bus.Tune(carrier / 1'000'000 * 1'000'000, TunerModule::BandFor(carrier));
+        still.rig.TuneStation(station);
         still.rig.StartEngineCapture();
-        still.rig.FinishPass();
         std::vector<uint8_t> picture = Convert(still.rig.Capture());
         EXPECT_GT(Psnr(picture, still.card.StationReferencePicture(station)), 30.0) << station;
         if (station > 0) {
@@ -111,7 +105,6 @@ TEST(SignalTest, ConversionShowsTheReferencePictureOfEverySource) {
     }
     StillCard camera("camera");
     camera.rig.StartEngineCapture();
-    camera.rig.FinishPass();
     EXPECT_GT(Psnr(Convert(camera.rig.Capture()), camera.card.CameraReferencePicture()), 30.0);
 }
 
@@ -120,7 +113,6 @@ TEST(SignalTest, OffCentreStationShowsThePictureThroughNoise) {
     EmulatorTestBus bus(still.card.Chip(0));
     bus.Tune(56'000'000, 0xA1);  // 0.69 MHz above the first station
     still.rig.StartEngineCapture();
-    still.rig.FinishPass();
     double psnr = Psnr(Convert(still.rig.Capture()), still.card.StationReferencePicture(0));
     EXPECT_GT(psnr, 20.0);
     EXPECT_LT(psnr, 40.0);
@@ -149,7 +141,6 @@ TEST(SignalTest, PllAwayFromTheSourceMovesTheEdgeByThePredictedAmount) {
     StillCard still;
     still.card.SetRateWalk(SourceTimebase::RateWalk::Off, -200);
     still.rig.StartEngineCapture();
-    still.rig.FinishPass();
     int first = still.rig.LockIndex();
     for (int frame = 1; frame <= 4; ++frame) {
         still.CaptureFrame();
@@ -160,7 +151,6 @@ TEST(SignalTest, PllAwayFromTheSourceMovesTheEdgeByThePredictedAmount) {
 TEST(SignalTest, A624LineFrameMovesThePictureOneLinePerFrame) {
     StillCard still;
     still.rig.StartEngineCapture();
-    still.rig.FinishPass();
     std::vector<uint8_t> before(still.rig.Capture(), still.rig.Capture() + Rig::kFilled);
     still.rig.SetTotalLines(624);
     still.CaptureFrame();  // the first 624-line frame still started as a 625-line field
@@ -177,9 +167,9 @@ TEST(SignalTest, ResultsRepeatRunAfterRun) {
     auto run = [] {
         EmulatedCard card;
         Rig rig(card);
+        rig.TuneStation(0);
         rig.StartEngineCapture();
         card.AdvanceUs(2'000'000);
-        rig.FinishPass();
         std::vector<uint8_t> samples(rig.Capture(), rig.Capture() + Rig::kFilled);
         samples.push_back(static_cast<uint8_t>(rig.Read(kFcap)));
         return samples;
@@ -190,13 +180,12 @@ TEST(SignalTest, ResultsRepeatRunAfterRun) {
 TEST(SignalTest, WalkingSourceStaysWithinReachOfTheSoftwareLock) {
     EmulatedCard card;
     Rig rig(card);
+    rig.TuneStation(0);
     rig.StartEngineCapture();
-    rig.FinishPass();
     int moved = 0;
     int previous = rig.LockIndex();
     for (int frame = 0; frame < 100; ++frame) {
         rig.NextEvenField();
-        rig.FinishPass();
         moved = std::max(moved, std::abs(rig.LockIndex() - previous));
         previous = rig.LockIndex();
     }

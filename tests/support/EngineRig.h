@@ -37,7 +37,10 @@ public:
     // One frame of the card is 40 ms: 20 passes of the frame loop.
     static constexpr int kPassesPerFrame = 20;
 
-    explicit EngineRig(Window window = Window::None, uint32_t startTick_ms = 1000) {
+    // `options` are the emulated card's (as for --emulate=).
+    explicit EngineRig(Window window = Window::None, uint32_t startTick_ms = 1000,
+                       const char* options = "")
+        : emulated(options) {
         clock.AdvanceMs(static_cast<uint32_t>(startTick_ms - clock.TickCount()));
         emulated.FollowCurrentClock();
         emulated.SetMotion(SignalSynthesizer::Motion::Still);
@@ -49,12 +52,19 @@ public:
         }
     }
 
-    // Builds the engine; write the channel file before, if the test needs one.
-    CaptureEngine& Start() {
+    enum class Tuning { FirstStation, None };
+
+    // Builds the engine and, as the panel tunes the stored channel at start,
+    // tunes the first station unless told not to (the tuner powers up
+    // untuned). Write the channel file before, if the test needs one.
+    CaptureEngine& Start(Tuning tuning = Tuning::FirstStation) {
         engine = std::make_unique<CaptureEngine>(
             card.get(), surface.get(), 5, 5,
             CaptureEngine::Services{ChannelFile(), &dialog, Path("quorvtv.opt"),
                                     [this] { ++powerOffPosts; }});
+        if (tuning == Tuning::FirstStation) {
+            card->Tune(static_cast<int>(emulated.StationCarrier_hz(0) / 1'000'000 * 1'000'000));
+        }
         return *engine;
     }
 
