@@ -20,6 +20,7 @@ int RunCommand(const CommandLine& commandLine, HardwarePlatform& hardware) {
     }
     const DataPaths paths = DataPaths::ForThisProgram();
     HeadlessCapture headless(hardware, paths.ChannelFile(), paths.OptionsFile());
+    headless.SetTuning(HeadlessTuning(commandLine.channel, commandLine.frequency_hz));
     if (commandLine.action == CommandLine::Action::Snapshot) {
         return headless.Snapshot(commandLine.outputFile);
     }

@@ -1,9 +1,36 @@
 #include "app/CommandLine.h"
 
 #include <charconv>
+#include <limits>
 #include <string_view>
 
+#include "hardware/Tuner.h"
+
 namespace {
+
+constexpr int kMaxFractionDigits = 6;  // megahertz to whole hertz
+
+bool AllDigits(std::string_view text) {
+    return text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// "471" or "471.25" megahertz as hertz; nothing for any other text.
+std::optional<int64_t> ParseMegahertz(std::string_view text) {
+    const size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    std::string fraction(point == std::string_view::npos ? "" : text.substr(point + 1));
+    if (whole.empty() || whole.size() > 9 || !AllDigits(whole) || !AllDigits(fraction) ||
+        fraction.size() > kMaxFractionDigits ||
+        (point != std::string_view::npos && fraction.empty())) {
+        return std::nullopt;
+    }
+    fraction.resize(kMaxFractionDigits, '0');
+    int64_t hz = 0;
+    for (char digit : std::string(whole) + fraction) {
+        hz = hz * 10 + (digit - '0');
+    }
+    return hz;
+}
 
 class Parser {
 public:
@@ -48,6 +75,10 @@ private:
             Seconds(Value(arg));
         } else if (arg == "--codec") {
             result_.codec = Value(arg);
+        } else if (arg == "--channel") {
+            Channel(Value(arg));
+        } else if (arg == "--frequency") {
+            Frequency(Value(arg));
         } else {
             Reject("unknown option '" + std::string(arg) + "' (try --help)");
         }
@@ -73,6 +104,17 @@ private:
         return argv_[++index_];
     }
 
+    // A whole decimal number from `lowest` to `highest`, digits only.
+    static std::optional<int> WholeNumber(const std::string& text, int lowest, int highest) {
+        int value = 0;
+        if (text.empty() || !AllDigits(text) ||
+            std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc() ||
+            value < lowest || value > highest) {
+            return std::nullopt;
+        }
+        return value;
+    }
+
     void Seconds(const std::string& text) {
         int value = 0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -83,12 +125,37 @@ private:
         result_.seconds = value;
     }
 
+    void Channel(const std::string& text) {
+        result_.channel = WholeNumber(text, 0, std::numeric_limits<int>::max());
+        if (!result_.channel) {
+            Reject("--channel needs the index of a stored channel (0, 1, ...), not '" + text + "'");
+        }
+    }
+
+    void Frequency(const std::string& text) {
+        const std::optional<int64_t> hz = ParseMegahertz(text);
+        if (!hz || *hz < Tuner::kLowestFrequency_hz || *hz > Tuner::kHighestFrequency_hz) {
+            Reject("--frequency needs megahertz from " +
+                   std::to_string(Tuner::kLowestFrequency_hz / 1'000'000) + " to " +
+                   std::to_string(Tuner::kHighestFrequency_hz / 1'000'000) +
+                   " (for example 471.25), not '" + text + "'");
+            return;
+        }
+        result_.frequency_hz = static_cast<int32_t>(*hz);
+    }
+
     void Validate() {
         const bool record = result_.action == CommandLine::Action::Record;
+        const bool headless = record || result_.action == CommandLine::Action::Snapshot;
+        const bool tunes = result_.channel || result_.frequency_hz;
         if (record && result_.seconds == 0) {
             Reject("--record needs --seconds N");
         } else if (!record && (result_.seconds != 0 || !result_.codec.empty())) {
             Reject("--seconds and --codec go with --record");
+        } else if (!headless && tunes) {
+            Reject("--channel and --frequency go with --snapshot or --record");
+        } else if (result_.channel && result_.frequency_hz) {
+            Reject("--channel and --frequency can't be combined");
         }
     }
 
@@ -115,6 +182,7 @@ std::string UsageText(const std::string& program) {
     return "Usage: " + program +
            " [--emulate[=OPTIONS]] [--snapshot FILE.png | --record FILE --seconds N "
            "[--codec NAME]]\n"
+           "       [--channel N | --frequency MHZ]\n"
            "Live viewer and recorder for Bt848/Bt849/Bt878/Bt879 capture cards.\n"
            "\n"
            "  --emulate[=OPTIONS]  use the emulated card instead of a real one; OPTIONS:\n"
@@ -124,6 +192,10 @@ std::string UsageText(const std::string& program) {
            "  --record FILE        record without a window for --seconds N, then exit\n"
            "  --codec NAME         raw, ffv1, mjpeg, mpeg4 or h264 (default: the one last\n"
            "                       chosen in the compression dialog, else raw)\n"
+           "  --channel N          with --snapshot or --record: tune stored channel N\n"
+           "                       (0 is the first; default: the one the panel last tuned)\n"
+           "  --frequency MHZ      with --snapshot or --record: tune MHZ megahertz\n"
+           "                       (41 to 880, for example 471.25)\n"
            "  --help               show this text and exit\n"
            "  --version            show the version and exit\n";
 }

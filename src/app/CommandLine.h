@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 // What the command line asks the program to do.
@@ -12,7 +14,10 @@ struct CommandLine {
     std::string outputFile;      // --snapshot FILE or --record FILE
     int seconds = 0;             // --seconds N, with --record
     std::string codec;           // --codec NAME, with --record; empty: the remembered one
-    std::string error;           // one line, for Action::Reject
+    // What --snapshot and --record tune; with neither, the stored "Channel".
+    std::optional<int> channel;           // --channel N, an index into the stored channels
+    std::optional<int32_t> frequency_hz;  // --frequency MHZ, within the tuner's range
+    std::string error;                    // one line, for Action::Reject
 };
 
 // Parses argv (argv[0] is the program). Unknown options, missing values and

@@ -77,6 +77,18 @@ HeadlessCapture::HeadlessCapture(HardwarePlatform& hardware, std::string channel
 
 HeadlessCapture::~HeadlessCapture() = default;
 
+bool HeadlessCapture::Tune(CaptureEngine& engine) const {
+    std::string report;
+    if (!tuning_.Apply(engine, report)) {
+        std::fprintf(stderr, "quorvtv: %s\n", report.c_str());
+        return false;
+    }
+    if (!report.empty()) {
+        std::printf("quorvtv: %s\n", report.c_str());
+    }
+    return true;
+}
+
 bool HeadlessCapture::FindCard() {
     HeldWarnings warnings;
     card_ = std::make_unique<CaptureCard>(hardware_.Ports(), hardware_.Driver());
@@ -102,6 +114,9 @@ int HeadlessCapture::Snapshot(const std::string& imagePath) {
     VideoSurface surface(nullptr, QPoint(5, 5));
     CaptureEngine engine(card_.get(), &surface, 5, 5,
                          {channelFile_, &noDialog, optionsFile_, [] {}});
+    if (!Tune(engine)) {
+        return 2;
+    }
     {
         RunningCapture capture(engine);
         QEventLoop loop;
@@ -127,6 +142,9 @@ int HeadlessCapture::Record(const std::string& path, int seconds, const std::str
         return 1;
     }
     CaptureEngine engine(card_.get(), nullptr, 5, 5, {channelFile_, &choice, optionsFile_, [] {}});
+    if (!Tune(engine)) {
+        return 2;
+    }
     if (!engine.Open(path, engine.GetFrameRecord()->Data())) {
         std::fprintf(stderr, "quorvtv: can't record into '%s'\n", path.c_str());
         return 1;

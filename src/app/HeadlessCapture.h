@@ -3,7 +3,10 @@
 #include <memory>
 #include <string>
 
+#include "app/HeadlessTuning.h"
+
 class CaptureCard;
+class CaptureEngine;
 class HardwarePlatform;
 
 // The program without a window, for scripts: a snapshot of the live picture
@@ -13,6 +16,11 @@ class HeadlessCapture {
 public:
     HeadlessCapture(HardwarePlatform& hardware, std::string channelFile, std::string optionsFile);
     ~HeadlessCapture();
+
+    // What Snapshot and Record tune before they capture (default: the stored
+    // "Channel"). A channel index beyond the stored channels fails them with
+    // status 2.
+    void SetTuning(const HeadlessTuning& tuning) { tuning_ = tuning; }
 
     // Captures for about a second, then saves the picture as drawn on screen.
     int Snapshot(const std::string& imagePath);
@@ -25,9 +33,11 @@ public:
 
 private:
     bool FindCard();
+    bool Tune(CaptureEngine& engine) const;
 
     HardwarePlatform& hardware_;
     std::string channelFile_;
     std::string optionsFile_;
     std::unique_ptr<CaptureCard> card_;
+    HeadlessTuning tuning_;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -29,6 +30,24 @@ TEST(CommandLineTest, AcceptsEveryValidForm) {
     EXPECT_EQ(record.codec, "ffv1");
 
     EXPECT_EQ(Parse({"--snapshot", "a.png"}).outputFile, "a.png");
+
+    const CommandLine byIndex = Parse({"--snapshot", "a.png", "--channel", "2"});
+    EXPECT_EQ(byIndex.channel, 2);
+    EXPECT_FALSE(byIndex.frequency_hz);
+    EXPECT_FALSE(Parse({"--snapshot", "a.png"}).channel);
+}
+
+TEST(CommandLineTest, FrequenciesAreMegahertzWithinTheTunersRange) {
+    const std::pair<const char*, int32_t> cases[] = {
+        {"41", 41'000'000},   {"471", 471'000'000},      {"471.25", 471'250'000},
+        {"880", 880'000'000}, {"55.000001", 55'000'001}, {"0471.5", 471'500'000},
+    };
+    for (const auto& [text, hz] : cases) {
+        const CommandLine result =
+            Parse({"--record", "x.avi", "--seconds", "1", "--frequency", text});
+        EXPECT_EQ(result.action, CommandLine::Action::Record) << text << ": " << result.error;
+        EXPECT_EQ(result.frequency_hz, hz) << text;
+    }
 }
 
 TEST(CommandLineTest, RejectsBadInputWithOneLineReason) {
@@ -41,6 +60,19 @@ TEST(CommandLineTest, RejectsBadInputWithOneLineReason) {
         {"--seconds", "3"},
         {"--snapshot", "a.png", "--record", "x.avi", "--seconds", "1"},
         {"--codec", "raw"},
+        {"--channel", "1"},
+        {"--snapshot", "a.png", "--channel", "-1"},
+        {"--snapshot", "a.png", "--channel", "two"},
+        {"--snapshot", "a.png", "--channel"},
+        {"--snapshot", "a.png", "--channel", "1", "--frequency", "471"},
+        {"--frequency", "471"},
+        {"--snapshot", "a.png", "--frequency", "40.999999"},
+        {"--snapshot", "a.png", "--frequency", "880.000001"},
+        {"--snapshot", "a.png", "--frequency", "471.1234567"},
+        {"--snapshot", "a.png", "--frequency", "471."},
+        {"--snapshot", "a.png", "--frequency", ".5"},
+        {"--snapshot", "a.png", "--frequency", "471MHz"},
+        {"--snapshot", "a.png", "--frequency", "99999999999"},
     };
     for (const auto& args : bad) {
         const CommandLine result = Parse(args);

@@ -44,6 +44,10 @@ echo "recorded $frames frames at $rate"
 [ "$rate" = "20/1" ] || fail "frame rate $rate"
 [ "$frames" -ge 58 ] && [ "$frames" -le 62 ] || fail "$frames frames, not 60 +- 2"
 
+expect_status 0 --emulate --snapshot tuned.png --frequency 471.25
+grep -q "tuned 471.25 MHz" out.log || fail "the snapshot did not say what it tuned"
+expect_status 2 --emulate --snapshot y.png --channel 9
+expect_status 2 --emulate --record y.avi --seconds 1 --frequency 12
 expect_status 2 --emulate --record y.avi --seconds 1 --codec nosuch
 expect_status 1 --emulate --record "$work/missing/y.avi" --seconds 1 --codec raw
 expect_status 1 --emulate --snapshot "$work/missing/shot.png"
