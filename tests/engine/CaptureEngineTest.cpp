@@ -75,6 +75,22 @@ std::pair<int, int> Displacement(const Picture& before, const Picture& after) {
     return best;
 }
 
+// The whole rows `after` is moved down from `before` when the two are the
+// same picture but for that (the source standing still), else 99.
+int RowShift(const Picture& before, const Picture& after) {
+    for (int dy = -8; dy <= 8; ++dy) {
+        bool same = true;
+        for (int r = 16; r < kHeight - 16 && same; ++r) {
+            same = std::equal(after.begin() + r * kWidth, after.begin() + (r + 1) * kWidth,
+                              before.begin() + (r - dy) * kWidth);
+        }
+        if (same) {
+            return dy;
+        }
+    }
+    return 99;
+}
+
 TEST(CaptureEngineTest, ConstructionConfiguresTheChipAndDestructionStopsIt) {
     EngineRig rig;
     CaptureEngine& engine = rig.Start();
@@ -244,7 +260,7 @@ TEST(CaptureEngineTest, VStepMovesThePictureByWholeLinesAndSteadiesWithinTwoFram
         const Picture settled = rig.Picture();
         rig.RunToNextFrame();
         EXPECT_EQ(settled, rig.Picture()) << c.delta;  // the source stands still
-        EXPECT_EQ(Displacement(before, rig.Picture()), std::make_pair(0, c.dy)) << c.delta;
+        EXPECT_EQ(RowShift(before, rig.Picture()), c.dy) << c.delta;
         EXPECT_NEAR(rig.LockEdge(), 32, 4) << c.delta;
     }
 }
