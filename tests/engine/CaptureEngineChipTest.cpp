@@ -3,6 +3,7 @@
 // crystal is off.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -19,23 +20,32 @@ uint32_t Register(uint32_t offset) {
     return registerWindow->read32(offset);
 }
 
-// Whenever the frame loop takes a frame, the DMA program has written the odd
-// field completely and waits at its first SYNC for the even field's end.
+// The frame loop converts only in a pass that begins in an even field with a
+// new field count, when the DMA program has written the odd field completely
+// and waits at its first SYNC for the even field's end. With the pictures
+// moving, every conversion changes the frame record.
 TEST(CaptureEngineChipTest, FrameLoopReadsOnlyFieldsTheDmaProgramFinished) {
     EngineRig rig;
-    rig.Start();
+    CaptureEngine& engine = rig.Start();
+    rig.emulated.SetMotion(SignalSynthesizer::Motion::Moving);
     const uint32_t program = Register(kRiscStrtAdd);
+    const uint8_t* pixels = engine.GetFrameRecord()->Pixels();
+    std::vector<uint8_t> previous(pixels, pixels + FrameRecord::kPixelsSize_bytes);
     uint32_t lastCount = 0;
     int frames = 0;
     for (int pass = 0; pass < 10 * EngineRig::kPassesPerFrame; ++pass) {
         const bool even = (Register(kDstatus) & kDstatusField) != 0;
         const uint32_t count = Register(kFcap) & 0xFF;
-        if (even && count != lastCount) {
+        const bool due = even && count != lastCount;
+        if (due) {
             EXPECT_EQ(Register(kRiscCount), program + 8) << "frame " << frames;
             lastCount = count;
-            ++frames;
         }
-        rig.engine->FrameStep();
+        engine.FrameStep();
+        const bool converted = !std::equal(previous.begin(), previous.end(), pixels);
+        EXPECT_EQ(converted, due) << "pass " << pass;
+        previous.assign(pixels, pixels + FrameRecord::kPixelsSize_bytes);
+        frames += due;
     }
     EXPECT_GE(frames, 9);
 }
