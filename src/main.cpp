@@ -24,6 +24,9 @@ int RunCommand(const CommandLine& commandLine, HardwarePlatform& hardware) {
     if (commandLine.action == CommandLine::Action::Snapshot) {
         return headless.Snapshot(commandLine.outputFile);
     }
+    if (commandLine.action == CommandLine::Action::DumpRaw) {
+        return headless.DumpRaw(commandLine.outputFile, commandLine.seconds);
+    }
     return headless.Record(commandLine.outputFile, commandLine.seconds, commandLine.codec);
 }
 
@@ -63,6 +66,10 @@ int main(int argc, char** argv) {
     } catch (const std::invalid_argument& error) {
         std::fprintf(stderr, "%s: %s\n", program.c_str(), error.what());
         return 2;
+    } catch (const std::runtime_error& error) {
+        // A file or folder given to the emulated card that can't be used.
+        std::fprintf(stderr, "%s: %s\n", program.c_str(), error.what());
+        return 1;
     }
     return RunCommand(commandLine, *hardware);
 }

@@ -7,12 +7,12 @@
 #include "app/HardwarePlatform.h"
 #include "app/MainPanel.h"
 #include "app/ModalRunner.h"
+#include "app/PanelTerminator.h"
 #include "app/QtFileChooser.h"
 #include "app/QtWarningBox.h"
 #include "app/dialogs/CompressionOptionsDialog.h"
 #include "platform/DataPaths.h"
 #include "platform/LogindPowerService.h"
-#include "platform/TerminationSignals.h"
 #include "platform/WarningBox.h"
 
 namespace {
@@ -50,11 +50,7 @@ int CaptureApp::InitInstance() {
     services.optionsFile = paths.OptionsFile();
     {
         MainPanel panel(services);
-        // Ending the session or a termination signal closes the panel like
-        // Escape does, so capture stops and an open recording is finished.
-        TerminationSignals terminations;
-        QObject::connect(&terminations, &TerminationSignals::Received, &panel, &MainPanel::reject);
-        QObject::connect(qApp, &QGuiApplication::commitDataRequest, &panel, &MainPanel::reject);
+        PanelTerminator terminator(panel);
         modal.Run(panel);
     }
     SetWarningBox(nullptr);

@@ -4,10 +4,13 @@
 #include <limits>
 #include <string_view>
 
+#include "engine/AviRecorder.h"
 #include "hardware/Tuner.h"
 
 namespace {
 
+// The longest recording whose frame count still fits an int.
+constexpr int kMaxSeconds = std::numeric_limits<int>::max() / AviRecorder::kFramesPerSecond;
 constexpr int kMaxFractionDigits = 6;  // megahertz to whole hertz
 
 bool AllDigits(std::string_view text) {
@@ -71,6 +74,8 @@ private:
         } else if (arg == "--record") {
             SetAction(CommandLine::Action::Record, arg);
             result_.outputFile = Value(arg);
+        } else if (arg == "--dump-raw") {
+            DumpRaw(arg);
         } else if (arg == "--seconds") {
             Seconds(Value(arg));
         } else if (arg == "--codec") {
@@ -90,10 +95,28 @@ private:
     void SetAction(CommandLine::Action action, std::string_view arg) {
         if (result_.action != CommandLine::Action::RunPanel) {
             Reject(std::string("'").append(arg).append(
-                "' can't be combined with --snapshot or --record"));
+                "' can't be combined with --snapshot, --record or --dump-raw"));
             return;
         }
         result_.action = action;
+    }
+
+    // The option that named the capture command, for messages.
+    const char* ActionOption() const {
+        switch (result_.action) {
+            case CommandLine::Action::Snapshot:
+                return "--snapshot";
+            case CommandLine::Action::Record:
+                return "--record";
+            default:
+                return "--dump-raw";
+        }
+    }
+
+    // --dump-raw DIR: the folder the raw capture goes into.
+    void DumpRaw(std::string_view arg) {
+        SetAction(CommandLine::Action::DumpRaw, arg);
+        result_.outputFile = Value(arg);
     }
 
     std::string Value(std::string_view arg) {
@@ -116,13 +139,13 @@ private:
     }
 
     void Seconds(const std::string& text) {
-        int value = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (error != std::errc() || end != text.data() + text.size() || value <= 0) {
-            Reject("--seconds needs a positive whole number, not '" + text + "'");
+        const std::optional<int> value = WholeNumber(text, 1, kMaxSeconds);
+        if (!value) {
+            Reject("--seconds needs a whole number from 1 to " + std::to_string(kMaxSeconds) +
+                   ", not '" + text + "'");
             return;
         }
-        result_.seconds = value;
+        result_.seconds = *value;
     }
 
     void Channel(const std::string& text) {
@@ -144,16 +167,23 @@ private:
         result_.frequency_hz = static_cast<int32_t>(*hz);
     }
 
+    // --record and --dump-raw run for --seconds N; --codec is --record's.
     void Validate() {
         const bool record = result_.action == CommandLine::Action::Record;
-        const bool headless = record || result_.action == CommandLine::Action::Snapshot;
+        const bool timed = record || result_.action == CommandLine::Action::DumpRaw;
+        const bool headless = timed || result_.action == CommandLine::Action::Snapshot;
         const bool tunes = result_.channel || result_.frequency_hz;
-        if (record && result_.seconds == 0) {
-            Reject("--record needs --seconds N");
-        } else if (!record && (result_.seconds != 0 || !result_.codec.empty())) {
-            Reject("--seconds and --codec go with --record");
+        if (headless && result_.outputFile.empty()) {
+            Reject(std::string(ActionOption()) + " needs a " +
+                   (result_.action == CommandLine::Action::DumpRaw ? "folder" : "file") + " name");
+        } else if (timed && result_.seconds == 0) {
+            Reject(std::string(ActionOption()) + " needs --seconds N");
+        } else if (!timed && result_.seconds != 0) {
+            Reject("--seconds goes with --record or --dump-raw");
+        } else if (!record && !result_.codec.empty()) {
+            Reject("--codec goes with --record");
         } else if (!headless && tunes) {
-            Reject("--channel and --frequency go with --snapshot or --record");
+            Reject("--channel and --frequency go with --snapshot, --record or --dump-raw");
         } else if (result_.channel && result_.frequency_hz) {
             Reject("--channel and --frequency can't be combined");
         }
@@ -181,21 +211,26 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 std::string UsageText(const std::string& program) {
     return "Usage: " + program +
            " [--emulate[=OPTIONS]] [--snapshot FILE.png | --record FILE --seconds N "
-           "[--codec NAME]]\n"
+           "[--codec NAME] | --dump-raw DIR --seconds N]\n"
            "       [--channel N | --frequency MHZ]\n"
            "Live viewer and recorder for Bt848/Bt849/Bt878/Bt879 capture cards.\n"
            "\n"
            "  --emulate[=OPTIONS]  use the emulated card instead of a real one; OPTIONS:\n"
            "                       camera, video:FILE, none, two, bt848, crystal=+40ppm\n"
-           "                       (comma-separated)\n"
+           "                       (comma-separated); signal:FILE[,gain=G,offset=O] plays\n"
+           "                       raw 8-bit samples (hacktv's, 35437500 Hz), raw:DIR\n"
+           "                       replays a --dump-raw capture; these two come last\n"
            "  --snapshot FILE.png  capture for about a second without a window, save the\n"
            "                       picture with its status text, and exit\n"
            "  --record FILE        record without a window for --seconds N, then exit\n"
            "  --codec NAME         raw, ffv1, mjpeg, mpeg4 or h264 (default: the one last\n"
            "                       chosen in the compression dialog, else raw)\n"
-           "  --channel N          with --snapshot or --record: tune stored channel N\n"
+           "  --dump-raw DIR       write --seconds N of the card's raw samples, every\n"
+           "                       frame's whole capture buffer, into DIR/capture.u8 with\n"
+           "                       its counters in DIR/capture.txt, then exit\n"
+           "  --channel N          with a capture command: tune stored channel N\n"
            "                       (0 is the first; default: the one the panel last tuned)\n"
-           "  --frequency MHZ      with --snapshot or --record: tune MHZ megahertz\n"
+           "  --frequency MHZ      with a capture command: tune MHZ megahertz\n"
            "                       (41 to 880, for example 471.25)\n"
            "  --help               show this text and exit\n"
            "  --version            show the version and exit\n";

@@ -6,13 +6,13 @@
 
 // What the command line asks the program to do.
 struct CommandLine {
-    enum class Action { RunPanel, Snapshot, Record, ShowHelp, ShowVersion, Reject };
+    enum class Action { RunPanel, Snapshot, Record, DumpRaw, ShowHelp, ShowVersion, Reject };
 
     Action action = Action::RunPanel;
     bool emulate = false;
     std::string emulateOptions;  // the text after "--emulate=", empty for plain --emulate
-    std::string outputFile;      // --snapshot FILE or --record FILE
-    int seconds = 0;             // --seconds N, with --record
+    std::string outputFile;      // --snapshot FILE, --record FILE or --dump-raw DIR
+    int seconds = 0;             // --seconds N, with --record or --dump-raw
     std::string codec;           // --codec NAME, with --record; empty: the remembered one
     // What --snapshot and --record tune; with neither, the stored "Channel".
     std::optional<int> channel;           // --channel N, an index into the stored channels

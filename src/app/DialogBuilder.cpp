@@ -9,6 +9,7 @@
 #include <QTimeEdit>
 
 #include "app/ControlId.h"
+#include "app/resources/ControlTips.h"
 #include "controls/ChannelListCtrl.h"
 #include "controls/FlatButton.h"
 #include "controls/QuorvRoundSliderCtrl.h"
@@ -68,6 +69,28 @@ QWidget* CreateDefault(const ControlTemplate& control, QWidget* parent) {
     return nullptr;
 }
 
+// Labels, group boxes and frames only show: they take no clicks, as the window
+// system's statics didn't, and lie beneath the controls. A group box comes
+// last in its template, and would otherwise cover the fields it frames.
+bool OnlyShows(ControlClass controlClass) {
+    return controlClass == ControlClass::Static || controlClass == ControlClass::GroupBox ||
+           controlClass == ControlClass::Frame;
+}
+
+// An automatic buddy is the control made just before the up-down.
+void AttachToBuddy(const ControlTemplate& control, QWidget* widget, QWidget* previous) {
+    auto* upDown = qobject_cast<UpDownCtrl*>(widget);
+    auto* edit = qobject_cast<QLineEdit*>(previous);
+    if (upDown == nullptr || edit == nullptr || !(control.style & kStyleAutoBuddy)) {
+        return;
+    }
+    upDown->SetBuddy(edit,
+                     control.style & kStyleRightAlign ? UpDownCtrl::Alignment::RightOfBuddy
+                                                      : UpDownCtrl::Alignment::Beside,
+                     control.style & kStyleArrowKeys ? UpDownCtrl::ArrowKeys::Step
+                                                     : UpDownCtrl::ArrowKeys::Ignored);
+}
+
 }  // namespace
 
 QRect DialogBuilder::ToPixels(const ControlTemplate& control) {
@@ -89,12 +112,22 @@ void DialogBuilder::Override(int id, Factory factory) {
 
 void DialogBuilder::Build(const DialogTemplate& dialog, QWidget* parent) const {
     parent->setFont(DialogFont(dialog));
+    QWidget* previous = nullptr;
     for (const ControlTemplate& control : dialog.controls) {
         QWidget* widget = Create(control, parent);
         SetControlId(widget, control.id);
         widget->setGeometry(ToPixels(control));
         widget->setEnabled(!(control.style & kStyleDisabled));
         widget->setFocusPolicy(control.style & kStyleTabStop ? Qt::StrongFocus : Qt::NoFocus);
+        if (const char* tip = ControlTip(dialog.id, control.id)) {
+            widget->setToolTip(QString::fromUtf8(tip));
+        }
+        if (OnlyShows(control.controlClass)) {
+            widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+            widget->lower();
+        }
+        AttachToBuddy(control, widget, previous);
+        previous = widget;
     }
 }
 

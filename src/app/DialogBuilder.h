@@ -10,7 +10,8 @@
 class QWidget;
 
 // Creates the Qt widgets of a dialog template inside a parent widget: each
-// control with its identifier (see ControlId.h), text, style and position.
+// control with its identifier (see ControlId.h), text, style, position and
+// tooltip (ControlTips.h).
 // Push buttons become FlatButtons, the trackbar a round slider, the list view
 // a ChannelListCtrl; an owner can supply its own widget for any identifier.
 class DialogBuilder {

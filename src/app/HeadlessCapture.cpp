@@ -1,21 +1,27 @@
 #include "app/HeadlessCapture.h"
 
+#include <unistd.h>
+#include <QBuffer>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QImageWriter>
 #include <QTimer>
+
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "app/HardwarePlatform.h"
+#include "app/HeadlessRawCapture.h"
+#include "app/HeadlessRecording.h"
 #include "app/NamedCompressorChoice.h"
 #include "engine/CaptureEngine.h"
 #include "engine/FrameThread.h"
+#include "engine/RawCaptureWriter.h"
 #include "engine/ThreadRegistry.h"
 #include "hardware/CaptureCard.h"
-#include "platform/TerminationSignals.h"
 #include "platform/VideoSurface.h"
 #include "platform/WarningBox.h"
 
@@ -23,8 +29,6 @@ namespace {
 
 constexpr int kAboveNormalPriority = 1;
 constexpr int kSnapshotCapture_ms = 1200;
-constexpr int kStopCheck_ms = 10;
-constexpr int kRecordGrace_s = 5;
 
 // Runs the frame thread for the life of the object.
 class RunningCapture {
@@ -41,6 +45,21 @@ private:
     QuorvWinThread* thread_ = nullptr;
 };
 
+// The raw capture's tap, attached once the channel is tuned: a channel that
+// can't be tuned must not leave an empty capture behind, which a second try
+// into the same folder would be refused for. Attached before the frame thread
+// starts, so no frame races the attachment.
+class LaterTap : public FrameTap {
+public:
+    void Attach(FrameTap* target) { target_ = target; }
+    void OnFrame(const uint8_t* samples, uint32_t fieldCount, CaptureCard& card) override {
+        target_->OnFrame(samples, fieldCount, card);
+    }
+
+private:
+    FrameTap* target_ = &FrameTap::None();
+};
+
 // Holds the card's warnings while it looks for the chip, so a failure is told
 // in one line with the reason rather than in two.
 class HeldWarnings : public WarningBox {
@@ -54,17 +73,51 @@ private:
     std::string text_;
 };
 
-bool CanWriteImage(const std::string& path) {
-    const QFileInfo file(QString::fromStdString(path));
-    const QFileInfo folder(file.absolutePath());
-    return folder.isDir() && folder.isWritable() &&
-           QImageWriter::supportedImageFormats().contains(file.suffix().toLower().toLatin1());
+// Picture names are used byte for byte and never pass through a QString: a
+// name that isn't valid UTF-8 would come out as another name.
+std::string PictureFormat(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    if (!extension.empty()) {
+        extension.erase(0, 1);
+    }
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const bool known = !extension.empty() && QImageWriter::supportedImageFormats().contains(
+                                                 QByteArray::fromStdString(extension));
+    return known ? extension : std::string();
 }
 
-uintmax_t FileSize(const std::string& path) {
+std::string SupportedPictureFormats() {
+    std::string names;
+    for (const QByteArray& format : QImageWriter::supportedImageFormats()) {
+        names += (names.empty() ? "" : ", ") + format.toStdString();
+    }
+    return names;
+}
+
+bool FolderIsWritable(const std::string& path) {
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
     std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(path, error);
-    return error ? 0 : size;
+    return std::filesystem::is_directory(folder, error) && ::access(folder.c_str(), W_OK) == 0;
+}
+
+bool WritePicture(const QImage& picture, const std::string& path, const std::string& format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, format.c_str())) {
+        return false;
+    }
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.constData(), bytes.size());
+    file.close();
+    if (!file) {
+        std::remove(path.c_str());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -103,7 +156,15 @@ bool HeadlessCapture::FindCard() {
 }
 
 int HeadlessCapture::Snapshot(const std::string& imagePath) {
-    if (!CanWriteImage(imagePath)) {
+    const std::string format = PictureFormat(imagePath);
+    if (format.empty()) {
+        std::fprintf(stderr,
+                     "quorvtv: can't save a picture as '%s': its extension is not a supported "
+                     "picture format (%s)\n",
+                     imagePath.c_str(), SupportedPictureFormats().c_str());
+        return 2;
+    }
+    if (!FolderIsWritable(imagePath)) {
         std::fprintf(stderr, "quorvtv: can't write an image to '%s'\n", imagePath.c_str());
         return 1;
     }
@@ -123,7 +184,7 @@ int HeadlessCapture::Snapshot(const std::string& imagePath) {
         QTimer::singleShot(kSnapshotCapture_ms, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    if (!surface.Latest().save(QString::fromStdString(imagePath))) {
+    if (!WritePicture(surface.Latest(), imagePath, format)) {
         std::fprintf(stderr, "quorvtv: can't write an image to '%s'\n", imagePath.c_str());
         return 1;
     }
@@ -146,43 +207,40 @@ int HeadlessCapture::Record(const std::string& path, int seconds, const std::str
         return 2;
     }
     if (!engine.Open(path, engine.GetFrameRecord()->Data())) {
-        std::fprintf(stderr, "quorvtv: can't record into '%s'\n", path.c_str());
+        std::fprintf(stderr, "quorvtv: can't record into '%s': %s\n", path.c_str(),
+                     engine.OpenProblem().c_str());
         return 1;
     }
-    int elapsed_s = 0;
+    HeadlessRecording recording(engine, path, seconds);
     {
-        const int wantedFrames = seconds * AviRecorder::kFramesPerSecond;
-        engine.SetRecording(true);
         RunningCapture capture(engine);
-        QEventLoop loop;
-        TerminationSignals terminations;
-        QObject::connect(&terminations, &TerminationSignals::Received, &loop, &QEventLoop::quit);
-        // The file holds `seconds` of video when it holds their frames; a
-        // wall-clock stop would be off by the timer's slack and the frames
-        // the card was late with. Past the grace time, what arrived is kept.
-        QTimer enough;
-        enough.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&enough, &QTimer::timeout, &loop, [&] {
-            if (engine.FramesWritten() >= wantedFrames || elapsed_s >= seconds + kRecordGrace_s) {
-                engine.SetRecording(false);
-                loop.quit();
-            }
-        });
-        enough.start(kStopCheck_ms);
-        QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-            ++elapsed_s;
-            std::printf("quorvtv: %d s, %d frames, %ju bytes\n", elapsed_s, engine.FramesWritten(),
-                        FileSize(path));
-            std::fflush(stdout);
-        });
-        tick.start(1000);
-        loop.exec();
-        engine.SetRecording(false);
+        recording.Record();
     }
-    const int frames = engine.FramesWritten();
-    engine.Close();
-    std::printf("quorvtv: wrote %d frames (%.2f s at 20 frames/s) to %s, %ju bytes\n", frames,
-                frames / 20.0, path.c_str(), FileSize(path));
-    return 0;
+    return recording.Finish();
+}
+
+int HeadlessCapture::DumpRaw(const std::string& folder, int seconds) {
+    if (!FindCard()) {
+        return 1;
+    }
+    NamedCompressorChoice noDialog("");
+    LaterTap tap;
+    CaptureEngine engine(card_.get(), nullptr, 5, 5,
+                         {channelFile_, &noDialog, optionsFile_, [] {}, &tap});
+    if (!Tune(engine)) {
+        return 2;
+    }
+    std::string error;
+    std::unique_ptr<RawCaptureWriter> writer = RawCaptureWriter::Open(folder, error);
+    if (!writer) {
+        std::fprintf(stderr, "quorvtv: %s\n", error.c_str());
+        return 1;
+    }
+    tap.Attach(writer.get());
+    HeadlessRawCapture capture(*writer, seconds);
+    {
+        RunningCapture running(engine);
+        capture.Capture();
+    }
+    return capture.Finish();
 }

@@ -25,11 +25,17 @@ public:
     // Captures for about a second, then saves the picture as drawn on screen.
     int Snapshot(const std::string& imagePath);
 
-    // Records `seconds` of video into `path` with the compressor `codec`
-    // (empty: the remembered one), printing a progress line each second: it
-    // stops at `seconds` x 20 frames, or with what arrived when the card is
-    // more than 5 s late with them.
+    // Records `seconds` of wall time into `path` with the compressor `codec`
+    // (empty: the remembered one; the options file is left as it is), see
+    // HeadlessRecording.
     int Record(const std::string& path, int seconds, const std::string& codec);
+
+    // Writes `seconds` of the card's raw samples (25 frames a second) into the
+    // folder `folder` as a raw capture (RawCaptureFormat.h), printing a
+    // progress line each second and a summary that counts the frames missed
+    // and dropped; it stops with what arrived when the card is more than 5 s
+    // late with them.
+    int DumpRaw(const std::string& folder, int seconds);
 
 private:
     bool FindCard();

@@ -102,6 +102,7 @@ void MainPanel::InitDialog() {
     setWindowTitle(QStringLiteral("QuorvTV"));
     resize(kClientWidth + 2 * kFrameSize, kClientHeight + 2 * kFrameSize);
     PlaceWindow();
+    FitClientToWindow();
     ArrangeControls();
     setWindowIcon(icon_);
     connect(&tick_, &QTimer::timeout, this, &MainPanel::OnTimer);
@@ -162,19 +163,17 @@ void MainPanel::ArrangeControls() {
         manager.margins = group.margins;
         manager.Arrange(group.orientation, group.horizontalRule, group.verticalRule);
     }
-    KeepCheckBoxesClearOfVideo();
 }
 
-// Centred in the right-hand column, the check boxes are wider than it and
-// start 3 pixels inside the video rectangle, where Qt draws their indicator
-// over the picture. They give up those pixels on the left.
-void MainPanel::KeepCheckBoxesClearOfVideo() {
-    for (QCheckBox* box : {timerBox_, powerOffBox_}) {
-        const int overlap = kVideoRect.right() + 1 - box->x();
-        if (overlap > 0) {
-            box->setGeometry(box->geometry().adjusted(overlap, 0, 0, 0));
-        }
-    }
+// The client area fills the window inside the self-drawn frame, so a restored
+// size is the size the controls are arranged for.
+void MainPanel::FitClientToWindow() {
+    client_->setGeometry(rect().adjusted(kFrameSize, kFrameSize, -kFrameSize, -kFrameSize));
+}
+
+void MainPanel::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FitClientToWindow();
 }
 
 void MainPanel::UpdateControls() {

@@ -73,6 +73,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void customEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BindControls();
@@ -80,8 +81,8 @@ private:
     void InitDialog();
     void SetUpKnob();
     void PlaceWindow();
+    void FitClientToWindow();
     void ArrangeControls();
-    void KeepCheckBoxesClearOfVideo();
 
     PanelServices services_;
     ThreadRegistry registry_;

@@ -7,7 +7,8 @@
 // The compression dialog of the command line: it answers at once with the
 // compressor named on the command line ("raw", "ffv1", "mjpeg", "mpeg4",
 // "h264"), or, with no name, with the compressor remembered in the options
-// file (uncompressed when none is).
+// file (uncompressed when none is). The answer is for this run only: the
+// options file stays as it is.
 class NamedCompressorChoice : public CompressionDialog {
 public:
     explicit NamedCompressorChoice(std::string name);
@@ -19,6 +20,7 @@ public:
     static std::string KnownNames();
 
     bool Run(AviCompressionOptions& options) override;
+    bool KeepsChoice() const override { return false; }
 
 private:
     uint32_t fourCC_ = 0;

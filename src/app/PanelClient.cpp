@@ -55,7 +55,27 @@ void PanelClient::mousePressEvent(QMouseEvent* event) {
     if (panel_->Card() != nullptr && panel_->Engine() != nullptr) {
         panel_->Engine()->GetOverlay()->Show(1);
     }
+    dragStart_ = event->globalPosition().toPoint();
+    panelStart_ = panel_->pos();
+    dragging_ = true;
     if (QWindow* window = panel_->windowHandle()) {
         window->startSystemMove();
+    }
+}
+
+// While the window manager moves the window it has the mouse, and no motion
+// arrives here. Motion that does arrive means the move request was refused or
+// isn't supported: the panel follows the mouse itself.
+void PanelClient::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    if (dragging_ && (event->buttons() & Qt::LeftButton)) {
+        panel_->move(panelStart_ + event->globalPosition().toPoint() - dragStart_);
+    }
+}
+
+void PanelClient::mouseReleaseEvent(QMouseEvent* event) {
+    QWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        dragging_ = false;
     }
 }

@@ -108,7 +108,11 @@ void PanelCommands::OnNew() {
         // format and opening the file.
         SingleLock lock(engine->EngineLock());
         LockPumping(lock);
-        engine->Open(*path, engine->GetFrameRecord()->Data());
+        if (!engine->Open(*path, engine->GetFrameRecord()->Data()) &&
+            !engine->OpenProblem().empty()) {
+            std::fprintf(stderr, "quorvtv: can't record into '%s': %s\n", path->c_str(),
+                         engine->OpenProblem().c_str());
+        }
     }
     panel_.RecordButton()->setText(QStringLiteral("Start Recording"));
 }
@@ -132,8 +136,7 @@ void PanelCommands::OnClose() {
 
 void PanelCommands::OnChannels() {
     CaptureEngine* engine = panel_.Engine();
-    ChannelsDialog dialog(engine, panel_.Services().channelFile, *panel_.Services().modal,
-                          &panel_);
+    ChannelsDialog dialog(engine, panel_.Services().channelFile, *panel_.Services().modal, &panel_);
     if (panel_.Services().modal->Run(dialog) != QDialog::Accepted || engine == nullptr) {
         return;
     }

@@ -2,8 +2,7 @@
 
 #include "platform/FileChooser.h"
 
-// A save dialog for AVI files: default suffix "avi", overwrite confirmation,
-// the filters "QuorvCCD Files (*.avi)" and "All Files (*)".
+// Asks for the AVI file in the New button's save dialog (AviFileDialog).
 class QtFileChooser : public FileChooser {
 public:
     std::optional<std::string> ChooseAviFile(const std::string& initialFolder) override;

@@ -7,6 +7,8 @@
 
 #include <cstdio>
 
+#include "app/EmptyCaption.h"
+
 namespace {
 
 // The framework used the thread's main window as owner; on Qt the nearest
@@ -26,7 +28,17 @@ QWidget* OwnerWindow() {
 
 void ShowOnGuiThread(const QString& text) {
     QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::Ok, OwnerWindow());
+    ShowEmptyCaption(&box);
     box.exec();
+}
+
+// The answer to a box with OK and Cancel; Cancel is the default, so a hasty
+// Return keeps things as they are.
+bool ConfirmOnGuiThread(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::Ok | QMessageBox::Cancel,
+                    OwnerWindow());
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
 }
 
 }  // namespace
@@ -44,4 +56,20 @@ void QtWarningBox::Show(const std::string& text) {
     }
     QMetaObject::invokeMethod(
         app, [message] { ShowOnGuiThread(message); }, Qt::BlockingQueuedConnection);
+}
+
+bool QtWarningBox::Confirm(const std::string& text) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr) {
+        return WarningBox::Confirm(text);
+    }
+    const QString message = QString::fromLocal8Bit(text.c_str());
+    if (QThread::currentThread() == app->thread()) {
+        return ConfirmOnGuiThread(message);
+    }
+    bool confirmed = false;
+    QMetaObject::invokeMethod(
+        app, [message, &confirmed] { confirmed = ConfirmOnGuiThread(message); },
+        Qt::BlockingQueuedConnection);
+    return confirmed;
 }

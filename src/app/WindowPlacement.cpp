@@ -13,12 +13,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/Settings.h"
 
 namespace {
 
 constexpr int kMaximisedInset_px = 5;
+// How much of a restored window must lie in the work area, each way (all of
+// it when it is smaller), to be seen and dragged back.
+constexpr int64_t kUsablePart_px = 64;
 
 const PlacementEnvironment* installedEnvironment = nullptr;
 
@@ -77,12 +81,38 @@ bool FitsSize(int64_t extent) {
     return extent > 0 && extent <= std::numeric_limits<int>::max();
 }
 
-// Edges as in the stored value: right and bottom are exclusive.
-bool Overlaps(const std::array<int64_t, 4>& edges, const QRect& area) {
+// Width and height of the part of the window inside the work area, 0 or
+// less when they don't overlap. Edges as in the stored value: right and
+// bottom are exclusive.
+std::pair<int64_t, int64_t> VisiblePart(const std::array<int64_t, 4>& edges, const QRect& area) {
     const int64_t areaRight = int64_t{area.x()} + area.width();
     const int64_t areaBottom = int64_t{area.y()} + area.height();
-    return std::max(edges[0], int64_t{area.x()}) < std::min(edges[2], areaRight) &&
-           std::max(edges[1], int64_t{area.y()}) < std::min(edges[3], areaBottom);
+    return {std::min(edges[2], areaRight) - std::max(edges[0], int64_t{area.x()}),
+            std::min(edges[3], areaBottom) - std::max(edges[1], int64_t{area.y()})};
+}
+
+// A window larger than the work area, or one of which only a sliver can be
+// seen, would come back unusable at every start (a 32767-pixel black window,
+// or 6 x 4 pixels left on screen); it is placed afresh instead. A window
+// entirely off the work area is moved into it by the caller.
+bool IsUsable(const std::array<int64_t, 4>& edges, const QRect& area) {
+    const int64_t width = edges[2] - edges[0];
+    const int64_t height = edges[3] - edges[1];
+    if (area.isEmpty()) {
+        return true;
+    }
+    if (width > area.width() || height > area.height()) {
+        return false;
+    }
+    const auto [visibleWidth, visibleHeight] = VisiblePart(edges, area);
+    const bool overlaps = visibleWidth > 0 && visibleHeight > 0;
+    return !overlaps || (visibleWidth >= std::min(width, kUsablePart_px) &&
+                         visibleHeight >= std::min(height, kUsablePart_px));
+}
+
+bool Overlaps(const std::array<int64_t, 4>& edges, const QRect& area) {
+    const auto [visibleWidth, visibleHeight] = VisiblePart(edges, area);
+    return visibleWidth > 0 && visibleHeight > 0;
 }
 
 }  // namespace
@@ -98,12 +128,13 @@ bool LoadWindowRect(QRect* rect, const char* valueName) {
     }
     const int64_t width = (*edges)[2] - (*edges)[0];
     const int64_t height = (*edges)[3] - (*edges)[1];
-    if (!FitsSize(width) || !FitsSize(height)) {
+    const QRect area = WorkArea().normalized();
+    if (!FitsSize(width) || !FitsSize(height) || !IsUsable(*edges, area)) {
         return false;
     }
     QRect result(static_cast<int>((*edges)[0]), static_cast<int>((*edges)[1]),
                  static_cast<int>(width), static_cast<int>(height));
-    if (!Overlaps(*edges, WorkArea().normalized())) {
+    if (!Overlaps(*edges, area)) {
         result.moveTo(0, 0);
     }
     *rect = result;

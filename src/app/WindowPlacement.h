@@ -20,7 +20,10 @@ class QWidget;
 // rectangle that doesn't overlap the work area at all moves to (0, 0) and
 // keeps its size. False, and `rect` unchanged, when nothing usable is stored:
 // no value, fewer than four integers or anything but blanks after them, a
-// width or height that isn't positive, or numbers whose arithmetic overflows.
+// width or height that isn't positive, numbers whose arithmetic overflows, a
+// rectangle wider or taller than the work area, or one that overlaps it by
+// less than 64 pixels either way (less than its whole width or height when
+// it is smaller).
 bool LoadWindowRect(QRect* rect, const char* valueName = nullptr);
 
 // Moves and sizes `window` to its stored frame rectangle. False, and nothing

@@ -71,8 +71,13 @@ void FlatButton::mouseReleaseEvent(QMouseEvent* event) {
     QPushButton::mouseReleaseEvent(event);
 }
 
-void FlatButton::timerEvent(QTimerEvent*) {
+// Every tick checks the hover; the button's own timers (animateClick, auto
+// repeat) go on to it as well, or it would stay down and never click.
+void FlatButton::timerEvent(QTimerEvent* event) {
     HoverCheck();
+    if (event->timerId() != hoverTimer_.timerId()) {
+        QPushButton::timerEvent(event);
+    }
 }
 
 void FlatButton::DrawCaption(DeviceContext& dc, const QRect& itemRect) const {

@@ -14,7 +14,9 @@ class DeviceContext;
 //
 // Hovering is checked when the mouse moves over the button and then every
 // 10 ms (any timer event runs the check) until the cursor has left or the
-// button is pressed; the raised edge is painted once per hover.
+// button is pressed; the raised edge is painted once per hover. Qt's own
+// button timers still reach the button, so animateClick() and auto repeat
+// work.
 // GUI thread only.
 class FlatButton : public QPushButton {
     Q_OBJECT

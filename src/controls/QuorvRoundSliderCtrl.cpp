@@ -8,13 +8,16 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
 constexpr double kPi = 3.141592653589793;
+constexpr int kWheelNotch = 120;  // eighths of a degree
 constexpr double kRadiansPerDegree = 0.005555555555555556 * kPi;
 
 // The shading constants are kept as they were tuned, not as exact multiples
@@ -67,9 +70,11 @@ void QuorvRoundSliderCtrl::SetRange(int minimum, int maximum) {
     SetPos(position_);
 }
 
+// The minimum is applied last, so an empty range (0 ... -1, no channels)
+// leaves the position at its minimum, never below it.
 void QuorvRoundSliderCtrl::SetPos(int position) {
-    position = std::max(position, rangeMin_);
     position = std::min(position, rangeMax_);
+    position = std::max(position, rangeMin_);
     if (position != position_) {
         position_ = position;
         update();
@@ -268,6 +273,20 @@ void QuorvRoundSliderCtrl::keyPressEvent(QKeyEvent* event) {
         default:
             QWidget::keyPressEvent(event);
     }
+}
+
+// One notch turns the dial one line, as the arrow keys do: away from the
+// user like Up, towards the user like Down, each ended as a key release ends
+// its scrolling. Finer wheels add up to whole notches.
+void QuorvRoundSliderCtrl::wheelEvent(QWheelEvent* event) {
+    wheelAngle_ += event->angleDelta().y();
+    while (std::abs(wheelAngle_) >= kWheelNotch) {
+        const bool away = wheelAngle_ > 0;
+        wheelAngle_ -= away ? kWheelNotch : -kWheelNotch;
+        StepBy(away ? -lineSize_ : lineSize_, away ? kLineUp : kLineDown);
+        NotifyParent(kEndScroll);
+    }
+    event->accept();
 }
 
 // Qt reports a held key as pairs of press and release; only the real release

@@ -16,6 +16,8 @@ class DeviceContext;
 // size, with the rules of a trackbar: the position is clamped into the range,
 // the range is 0 ... 359 at construction, the line size 1, the page size 10.
 //
+// The mouse wheel turns it one line a notch, as the Up and Down keys do.
+//
 // Notifications: every change made by the user is reported through the
 // Scrolled(code, position) signal, emitted synchronously from the mouse or key
 // handler, with the horizontal-scroll codes below and the position at that
@@ -42,7 +44,8 @@ public:
 
     explicit QuorvRoundSliderCtrl(QWidget* parent = nullptr);
 
-    // The trackbar part. SetRange and SetPos clamp the position.
+    // The trackbar part. SetRange and SetPos clamp the position; with an empty
+    // range (maximum below minimum) it rests at the minimum.
     void SetRange(int minimum, int maximum);
     int GetRangeMin() const { return rangeMin_; }
     int GetRangeMax() const { return rangeMax_; }
@@ -101,6 +104,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void UpdateGeometry();
@@ -127,6 +131,7 @@ private:
     int knobRadius_ = 7;
     bool dragging_ = false;
     bool movedInDrag_ = false;
+    int wheelAngle_ = 0;
     int dialStyle_ = 1;
     LogicalFont fontInfo_{"MS Sans Serif", -11, 0};
     QFont valueFont_;

@@ -60,8 +60,12 @@ bool ScanDisplay::Probe(uint32_t frequency_hz) {
     return card->IsSignalPresent(1) != 0;
 }
 
-// A station usually shows on two neighbouring steps; only the first of them
-// is recorded.
+// Only what the list holds is compared: a frequency the list holds, or one
+// 1 MHz beside it, is known. So a signal found on several consecutive steps
+// is recorded on every second one (the first hit, the step after it skipped
+// as its neighbour, the one after that recorded again), and the stored
+// channels the host lists before the sweep hide their own stations and the
+// steps beside them.
 bool ScanDisplay::IsKnown(uint32_t frequency_hz) const {
     return std::any_of(foundFrequencies.begin(), foundFrequencies.end(), [&](uint32_t found_hz) {
         const int64_t distance_hz = int64_t{frequency_hz} - int64_t{found_hz};

@@ -1,9 +1,15 @@
 #include "controls/UpDownCtrl.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
 
 #include <algorithm>
+
+namespace {
+// The part of the edit's frame the control covers, so the two look like one.
+constexpr int kBuddyBorder_px = 2;
+}  // namespace
 
 UpDownCtrl::UpDownCtrl(Orientation orientation, QWidget* parent)
     : QWidget(parent),
@@ -21,21 +27,57 @@ UpDownCtrl::UpDownCtrl(Orientation orientation, QWidget* parent)
     connect(decrease_, &QToolButton::clicked, this, [this] { Step(-1); });
 }
 
-void UpDownCtrl::SetBuddy(QLineEdit* buddy, qint64 minimum, qint64 maximum) {
+void UpDownCtrl::SetBuddy(QLineEdit* buddy, Alignment alignment, ArrowKeys keys) {
     buddy_ = buddy;
-    minimum_ = minimum;
-    maximum_ = maximum;
+    if (alignment == Alignment::RightOfBuddy) {
+        AlignRightOfBuddy();
+    }
+    if (keys == ArrowKeys::Step) {
+        buddy_->installEventFilter(this);
+    }
+}
+
+void UpDownCtrl::AlignRightOfBuddy() {
+    const QRect edit = buddy_->geometry();
+    const int width = this->width();
+    buddy_->setGeometry(edit.adjusted(0, 0, -(width - kBuddyBorder_px), 0));
+    setGeometry(edit.x() + edit.width() - width, edit.y(), width, edit.height());
+    raise();
 }
 
 void UpDownCtrl::Step(int delta) {
     emit DeltaPos(delta);
-    if (buddy_ == nullptr) {
-        return;
+    if (buddy_ != nullptr) {
+        MoveBuddyPosition(delta);
     }
+}
+
+// With the maximum below the minimum, moving up means moving down in value.
+void UpDownCtrl::MoveBuddyPosition(int delta) {
     bool isNumber = false;
-    const qint64 current = buddy_->text().toLongLong(&isNumber);
-    const qint64 next = std::clamp((isNumber ? current : minimum_) + delta, minimum_, maximum_);
-    buddy_->setText(QString::number(next));
+    const int typed = buddy_->text().toInt(&isNumber);
+    const int low = std::min(kRangeMinimum, kRangeMaximum);
+    const int high = std::max(kRangeMinimum, kRangeMaximum);
+    if (isNumber && typed >= low && typed <= high) {
+        position_ = typed;
+    }
+    const int towardsMaximum = kRangeMaximum >= kRangeMinimum ? 1 : -1;
+    const int next = std::clamp(position_ + delta * towardsMaximum, low, high);
+    if (next != position_) {
+        position_ = next;
+        buddy_->setText(QString::number(next));
+    }
+}
+
+bool UpDownCtrl::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == buddy_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            Step(key == Qt::Key_Up ? +1 : -1);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void UpDownCtrl::resizeEvent(QResizeEvent* event) {

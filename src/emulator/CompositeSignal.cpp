@@ -1,29 +1,14 @@
 #include "emulator/CompositeSignal.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
-#include "emulator/SignalLayout.h"
+#include "emulator/FieldStructure.h"
 #include "emulator/TestPicture.h"
 
 using namespace SignalLayout;
 
 namespace {
-
-using LineSamples = std::array<uint8_t, kSamplesPerLine>;
-
-LineSamples MakeBlackLine() {
-    LineSamples line{};
-    line.fill(kBlackLevel);
-    std::fill(line.begin() + kClampStart, line.begin() + kPorchStart, kClampLevel);
-    std::fill(line.begin() + kEdgeStart, line.begin() + kPictureStart, kEdgeLevel);
-    return line;
-}
-
-uint32_t PixelOfSample(uint32_t s) {
-    return std::min((s - kPorchStart - kPixelPhase) / kSamplesPerPixel, kPictureWidth - 1);
-}
 
 // Samples [first, end) of the picture area that show pixels [fromX, toX).
 uint32_t FirstSample(uint32_t x) {
@@ -37,31 +22,11 @@ uint32_t EndSample(uint32_t x) {
 
 }  // namespace
 
-uint32_t CompositeSignal::PictureRow(uint32_t line) {
-    if (line >= kFirstPictureLineField1 && line < kFirstPictureLineField1 + kPictureHeight) {
-        return line - kFirstPictureLineField1;
-    }
-    if (line >= kFirstPictureLineField2 && line < kFirstPictureLineField2 + kPictureHeight) {
-        return line - kFirstPictureLineField2;
-    }
-    return kNoRow;
-}
-
-void CompositeSignal::RenderRow(const uint8_t* levels, uint8_t* line) {
-    for (uint32_t s = kPictureStart; s < kPictureEnd; ++s) {
-        line[s] = levels[PixelOfSample(s)];
-    }
-}
-
-const uint8_t* CompositeSignal::BlackLine() {
-    static const LineSamples kLine = MakeBlackLine();
-    return kLine.data();
-}
-
 CompositeSignal::CompositeSignal(const TestPicture& picture)
     : picture_(picture), rows_(kPictureHeight * kSamplesPerLine) {
     for (uint32_t y = 0; y < kPictureHeight; ++y) {
-        std::memcpy(&rows_[y * kSamplesPerLine], BlackLine(), kSamplesPerLine);
+        std::memcpy(&rows_[y * kSamplesPerLine], FieldStructure::WholePictureLine(),
+                    kSamplesPerLine);
         RenderPixels(y, kFirstPicturePixel, kPictureWidth);
     }
     TestPicture::Square square = picture_.SquareAt(0);
@@ -71,14 +36,14 @@ CompositeSignal::CompositeSignal(const TestPicture& picture)
 }
 
 const uint8_t* CompositeSignal::Line(uint32_t line, uint32_t frame) {
-    uint32_t row = PictureRow(line);
-    if (row == kNoRow) {
-        return BlackLine();
+    uint32_t row = FieldStructure::PictureRow(line);
+    if (row == FieldStructure::kNoRow) {
+        return FieldStructure::Template(line);
     }
     if (frame != shownFrame_) {
         ShowFrame(frame);
     }
-    return &rows_[row * kSamplesPerLine];
+    return FieldStructure::FromWholeRow(line, &rows_[row * kSamplesPerLine], halfLine_.data());
 }
 
 // Only the square moves: put the background back where it was and draw it at
@@ -100,9 +65,7 @@ void CompositeSignal::RenderPixels(uint32_t y, uint32_t fromX, uint32_t toX) {
     uint8_t* row = &rows_[y * kSamplesPerLine];
     const uint8_t* levels = picture_.BackgroundRow(y);
     for (uint32_t s = FirstSample(fromX); s < EndSample(toX); ++s) {
-        uint32_t x =
-            std::min((s - kPorchStart - kPixelPhase) / kSamplesPerPixel, kPictureWidth - 1);
-        row[s] = levels[x];
+        row[s] = levels[FieldStructure::PixelAt(s)];
     }
 }
 
@@ -114,20 +77,20 @@ void CompositeSignal::FillPixels(uint32_t y, uint32_t fromX, uint32_t toX, uint8
     }
 }
 
-// The picture through the decoder's 5 : 1 decimating filter: pixel p is 4 x
+// Field 1's lines through the decoder's 5 : 1 decimating filter: pixel p is 4 x
 // the 1-2-2-2-2-2-2-2-1 weighted mean of the picture line's samples 5p ... 5p+8,
-// which is what a conversion of the noise-free signal gives.
+// which is what a conversion of the noise-free signal gives (the clamp window
+// lies in the line sync, at the level that gives offset 0).
 std::vector<uint8_t> CompositeSignal::ReferencePicture(uint32_t frame) const {
     static constexpr int kWeights[9] = {1, 2, 2, 2, 2, 2, 2, 2, 1};
     std::vector<uint8_t> picture(kPictureWidth * kPictureHeight);
-    LineSamples line;
+    std::vector<uint8_t> levels(kPictureWidth);
+    std::array<uint8_t, kSamplesPerLine> line;
     for (uint32_t y = 0; y < kPictureHeight; ++y) {
-        std::memcpy(line.data(), BlackLine(), kSamplesPerLine);
-        for (uint32_t s = kPictureStart; s < kPictureEnd; ++s) {
-            uint32_t x =
-                std::min((s - kPorchStart - kPixelPhase) / kSamplesPerPixel, kPictureWidth - 1);
-            line[s] = picture_.LevelAt(x, y, frame);
+        for (uint32_t x = 0; x < kPictureWidth; ++x) {
+            levels[x] = picture_.LevelAt(x, y, frame);
         }
+        FieldStructure::Compose(FieldStructure::Field1Line(y), levels.data(), line.data());
         const uint8_t* samples = line.data() + kPorchStart;
         for (uint32_t p = 0; p < kPictureWidth; ++p) {
             int sum = 0;

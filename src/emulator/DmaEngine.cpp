@@ -67,6 +67,12 @@ uint32_t DmaEngine::TakeInterruptBits() {
     return bits;
 }
 
+bool DmaEngine::TakeFieldSynchronised() {
+    const bool synchronised = fieldSynchronised_;
+    fieldSynchronised_ = false;
+    return synchronised;
+}
+
 bool DmaEngine::IsDataInstruction() const {
     return current_.opcode == kOpWrite || current_.opcode == kOpWritec ||
            current_.opcode == kOpSkip;
@@ -213,6 +219,7 @@ void DmaEngine::ReceiveStatus(uint32_t code) {
 
 void DmaEngine::HandleStatusAtSync(uint32_t code) {
     if (code == (current_.word & kSyncStatusMask)) {
+        fieldSynchronised_ = code == kStatusFm1 || code == kStatusFm3;
         Complete(current_.word);
         latched_ = false;
         idleInstructions_ = 0;

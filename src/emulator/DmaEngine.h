@@ -73,6 +73,10 @@ public:
     // INT_STAT bits raised since the last call.
     uint32_t TakeInterruptBits();
 
+    // True once after a SYNC matched a FIFO mode code: the program captures
+    // the field that follows from its first byte on.
+    bool TakeFieldSynchronised();
+
 private:
     enum class Skip { None, UntilEol, UntilSync };
 
@@ -110,4 +114,5 @@ private:
     uint32_t idleInstructions_ = 0;
     uint32_t riscStatus_ = 0;
     uint32_t interruptBits_ = 0;
+    bool fieldSynchronised_ = false;
 };

@@ -2,11 +2,13 @@
 
 #include <pthread.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
 
+#include "emulator/RawReplaySource.h"
 #include "platform/Clock.h"
 
 namespace {
@@ -82,18 +84,70 @@ void ApplyOption(std::string_view option, EmulatedCard::Options& options) {
     }
 }
 
+double MappingValue(std::string_view text, std::string_view option) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+        throw std::invalid_argument("emulation option " + std::string(option) +
+                                    " needs a number, not '" + std::string(text) + "'");
+    }
+    return value;
+}
+
+// FILE[,gain=G][,offset=O]: the mapping is peeled off the end, so the file
+// name itself may hold commas.
+void ParseSampleFile(std::string_view text, EmulatedCard::Options& options) {
+    for (;;) {
+        size_t comma = text.rfind(',');
+        if (comma == std::string_view::npos) {
+            break;
+        }
+        std::string_view tail = text.substr(comma + 1);
+        if (tail.starts_with("gain=")) {
+            options.mapping.gain = MappingValue(tail.substr(5), "gain=");
+        } else if (tail.starts_with("offset=")) {
+            options.mapping.offset = MappingValue(tail.substr(7), "offset=");
+        } else {
+            break;
+        }
+        text = text.substr(0, comma);
+    }
+    options.videoFile = std::string(text);
+}
+
+// The file inputs take the rest of the options text; true when `text` is one.
+bool ParseFileInput(std::string_view text, EmulatedCard::Options& options) {
+    static const std::pair<std::string_view, EmulatedCard::Input> kInputs[] = {
+        {"video:", EmulatedCard::Input::VideoFile},
+        {"signal:", EmulatedCard::Input::SampleFile},
+        {"raw:", EmulatedCard::Input::RawCapture},
+    };
+    for (const auto& [prefix, input] : kInputs) {
+        if (!text.starts_with(prefix)) {
+            continue;
+        }
+        options.input = input;
+        if (input == EmulatedCard::Input::SampleFile) {
+            ParseSampleFile(text.substr(prefix.size()), options);
+        } else {
+            options.videoFile = std::string(text.substr(prefix.size()));
+        }
+        if (options.videoFile.empty()) {
+            throw std::invalid_argument(
+                "emulation option " + std::string(prefix) + " needs a " +
+                (input == EmulatedCard::Input::RawCapture ? "folder" : "file name"));
+        }
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 EmulatedCard::Options EmulatedCard::ParseOptions(std::string_view text) {
-    constexpr std::string_view kVideo = "video:";
     Options options;
     while (!text.empty()) {
-        if (text.substr(0, kVideo.size()) == kVideo) {
-            options.input = Input::VideoFile;
-            options.videoFile = std::string(text.substr(kVideo.size()));
-            if (options.videoFile.empty()) {
-                throw std::invalid_argument("emulation option video: needs a file name");
-            }
+        if (ParseFileInput(text, options)) {
             break;
         }
         size_t comma = text.find(',');
@@ -106,16 +160,32 @@ EmulatedCard::Options EmulatedCard::ParseOptions(std::string_view text) {
 EmulatedCard::EmulatedCard(std::string_view options)
     : memory_(modelLock_), camera_("CAMERA", TestPicture::Pattern::Grid, 2) {
     Options parsed = ParseOptions(options);
-    LineSource* fixedInput = nullptr;
-    if (parsed.input == Input::Camera) {
-        fixedInput = &camera_.Signal();
-    } else if (parsed.input == Input::VideoFile) {
-        video_ = std::make_unique<VideoFileSource>(parsed.videoFile);
-        fixedInput = video_.get();
-    }
+    LineSource* fixedInput = OpenFixedInput(parsed);
     for (uint32_t index = 0; index < parsed.cards; ++index) {
         AddCard(parsed, index, fixedInput);
     }
+    if (parsed.input == Input::SampleFile || parsed.input == Input::RawCapture) {
+        SetRateWalk(SourceTimebase::RateWalk::Off);
+    }
+}
+
+LineSource* EmulatedCard::OpenFixedInput(const Options& options) {
+    switch (options.input) {
+        case Input::Tuner:
+            return nullptr;
+        case Input::Camera:
+            return &camera_.Signal();
+        case Input::VideoFile:
+            fileInput_ = std::make_unique<VideoFileSource>(options.videoFile);
+            break;
+        case Input::SampleFile:
+            fileInput_ = std::make_unique<SampleFileSource>(options.videoFile, options.mapping);
+            break;
+        case Input::RawCapture:
+            fileInput_ = std::make_unique<RawReplaySource>(options.videoFile);
+            break;
+    }
+    return fileInput_.get();
 }
 
 EmulatedCard::~EmulatedCard() {

@@ -14,6 +14,7 @@
 #include "emulator/EmulatedConfigSpace.h"
 #include "emulator/EmulatedPhysMem.h"
 #include "emulator/PictureSource.h"
+#include "emulator/SampleFileSource.h"
 #include "emulator/StationBand.h"
 #include "emulator/VideoFileSource.h"
 
@@ -27,6 +28,12 @@
 //   video:FILE  the video file FILE, decoded with FFmpeg, on that input
 //               instead; everything after "video:" is the file name, so it
 //               comes last
+//   signal:FILE[,gain=G][,offset=O]
+//               the raw 8-bit composite samples in FILE (as hacktv writes them
+//               at 35,437,500 Hz) on that input, through code' = G x code + O
+//               (defaults 1 and 0); comes last
+//   raw:DIR     the raw capture in folder DIR (written by --dump-raw) on that
+//               input, replayed at its recorded rate; comes last
 //   none        no card at all
 //   two         two cards (the first one found is at the lower bus number)
 //   bt848, bt849, bt878, bt879   the chip of the family the cards carry
@@ -34,8 +41,10 @@
 //               million (for example +40ppm or -12.5ppm, at most 1000), so
 //               its sampling clock runs off the program's default PLL
 //               setting by as much; the default is exact
+// The file sources have a rate of their own, so their rate does not walk.
 // An unknown option or a malformed value throws std::invalid_argument naming
-// it; a video file that can't be decoded throws std::runtime_error.
+// it; a file or folder that can't be used throws std::runtime_error with a
+// one-line reason.
 //
 // Time: stepped by hand with AdvanceUs (tests), or following CurrentClock():
 // FollowCurrentClock() makes every register access catch up first, and
@@ -50,13 +59,14 @@ class EmulatedCard {
 public:
     enum class ChipType { Bt848, Bt849, Bt878, Bt879 };
 
-    enum class Input { Tuner, Camera, VideoFile };
+    enum class Input { Tuner, Camera, VideoFile, SampleFile, RawCapture };
 
     struct Options {
         ChipType chip = ChipType::Bt878;
         uint32_t cards = 1;
         Input input = Input::Tuner;
-        std::string videoFile;
+        std::string videoFile;  // the file or folder of the three file inputs
+        SampleFileSource::Mapping mapping;
         int64_t crystalError_ppb = 0;
     };
 
@@ -102,6 +112,7 @@ public:
 
 private:
     void AddCard(const Options& options, uint32_t index, LineSource* fixedInput);
+    LineSource* OpenFixedInput(const Options& options);
     void RunRealTime();
 
     std::mutex modelLock_;
@@ -110,7 +121,7 @@ private:
     EmulatedPhysMem memory_;
     StationBand band_;
     PictureSource camera_;
-    std::unique_ptr<VideoFileSource> video_;
+    std::unique_ptr<LineSource> fileInput_;
     std::vector<std::unique_ptr<EmulatedChip>> chips_;
     std::thread realTimeThread_;
     std::atomic<bool> realTimeRunning_{false};

@@ -63,6 +63,13 @@
 // and INT_MASK, parity errors (RIPERR, PPERR) and target latency (FTRGT), the
 // software reset, the chip's own I2C controller and the I2C bus's timing, and
 // COF.
+//
+// The signal on the inputs (timing, 625-line field structure, levels) is
+// described in SignalLayout.h and FieldStructure.h. The emulator's own sources
+// run at the default PLL frequency (35,438,456 Hz) plus a slow seeded random
+// walk of at most 25 Hz, so the software lock has work; a sample file or a
+// replayed capture runs at its own rate and begins a frame with each field the
+// DMA program synchronises to.
 #include "emulator/EmulatedChip.h"
 
 #include <algorithm>
@@ -480,6 +487,9 @@ void EmulatedChip::UpdateCapturePhase() {
         capturePhase_ = CapturePhase::Delivering;
         if (FieldCaptureEnabled(timing_.CurrentField())) {
             DeliverStatus(kStatusFm1);
+            if (dma_.TakeFieldSynchronised()) {
+                synthesizer_.OnCapturedFieldStart();
+            }
         }
     }
     if (capturePhase_ == CapturePhase::Delivering && position >= captureEnd_) {

@@ -37,10 +37,20 @@ SignalSynthesizer::SignalSynthesizer(SourceTimebase& timebase, uint64_t seed)
 void SignalSynthesizer::Select(LineSource* source, Reception reception) {
     source_ = source;
     reception_ = source == nullptr ? Reception::None : reception;
+    if (source != nullptr) {
+        timebase_.SetNominalRate(source->SampleRate_hz(AnimationFrame()));
+    }
 }
 
 uint32_t SignalSynthesizer::AnimationFrame() const {
     return motion_ == Motion::Moving ? timebase_.Frame() : 0;
+}
+
+void SignalSynthesizer::OnCapturedFieldStart() {
+    if (source_ != nullptr && source_->FollowsCapturedFields()) {
+        timebase_.StartFrameAt(kAlignedPosition);
+        timebase_.SetNominalRate(source_->SampleRate_hz(AnimationFrame()));
+    }
 }
 
 // Runs end at the source's line ends, so each is one copy from a ready line.

@@ -28,6 +28,10 @@ public:
     // Animation frame the pictures show now.
     uint32_t AnimationFrame() const;
 
+    // The chip has begun a field that the DMA program captures from its
+    // first sample on (an even field).
+    void OnCapturedFieldStart();
+
     void Read(uint8_t* destination, uint64_t count);
     void Skip(uint64_t count);
 

@@ -10,7 +10,8 @@ constexpr uint64_t kFrameFixed = SignalLayout::kSamplesPerFrame << 32;
 
 }  // namespace
 
-SourceTimebase::SourceTimebase(uint64_t seed) : random_(seed | 1) {
+SourceTimebase::SourceTimebase(uint64_t seed)
+    : nominalRate_hz_(SignalLayout::kNominalRate_hz), random_(seed | 1) {
     UpdateStep();
 }
 
@@ -18,10 +19,24 @@ void SourceTimebase::AlignTo(uint64_t position) {
     position_ = (position % SignalLayout::kSamplesPerFrame) << 32;
 }
 
+void SourceTimebase::StartFrameAt(uint64_t position) {
+    if (Position() > SignalLayout::kSamplesPerFrame / 2) {
+        NextFrame();
+    }
+    AlignTo(position);
+}
+
 void SourceTimebase::SetRateWalk(RateWalk walk, int64_t offset_hz) {
     walkMode_ = walk;
     walk_ = offset_hz * kRateUnitsPerHz;
     UpdateStep();
+}
+
+void SourceTimebase::SetNominalRate(uint64_t rate_hz) {
+    if (rate_hz != nominalRate_hz_) {
+        nominalRate_hz_ = rate_hz;
+        UpdateStep();
+    }
 }
 
 void SourceTimebase::SetChipRate(uint64_t chipRate_hz) {
@@ -34,7 +49,7 @@ void SourceTimebase::SetChipRate(uint64_t chipRate_hz) {
 // step = source rate / chip rate in 32.32 fixed point; 128-bit so any PLL
 // setting the registers allow converts without overflow.
 void SourceTimebase::UpdateStep() {
-    rate_ = static_cast<int64_t>(SignalLayout::kNominalRate_hz) * kRateUnitsPerHz + walk_;
+    rate_ = static_cast<int64_t>(nominalRate_hz_) * kRateUnitsPerHz + walk_;
     if (chipRate_hz_ == 0) {
         return;
     }

@@ -10,7 +10,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "emulator/CompositeSignal.h"
+#include "emulator/FieldStructure.h"
 #include "emulator/SignalLayout.h"
 
 using namespace SignalLayout;
@@ -35,9 +35,23 @@ struct ScalerFreer {
     void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
 };
 
-[[noreturn]] void Fail(const std::string& path, const char* what) {
+[[noreturn]] void Fail(const std::string& path, const std::string& what) {
     throw std::runtime_error("video file " + path + ": " + what);
 }
+
+std::string ErrorText(int error) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, text, sizeof text);
+    return text;
+}
+
+// FFmpeg's own remarks while it probes a file (a format detected with a low
+// score, say) would come beside the one line that reports the failure.
+struct QuietLog {
+    QuietLog() : level(av_log_get_level()) { av_log_set_level(AV_LOG_QUIET); }
+    ~QuietLog() { av_log_set_level(level); }
+    int level;
+};
 
 // Scales a decoded frame into the picture area and maps grey to signal levels.
 class FrameStore {
@@ -89,14 +103,16 @@ VideoFileSource::VideoFileSource(const std::string& path)
         Fail(path, "no picture could be decoded");
     }
     for (uint32_t y = 0; y < kPictureHeight; ++y) {
-        std::memcpy(&rows_[y * kSamplesPerLine], CompositeSignal::BlackLine(), kSamplesPerLine);
+        std::memcpy(&rows_[y * kSamplesPerLine], FieldStructure::WholePictureLine(),
+                    kSamplesPerLine);
     }
 }
 
 void VideoFileSource::Decode(const std::string& path) {
+    const QuietLog quiet;
     AVFormatContext* opened = nullptr;
-    if (avformat_open_input(&opened, path.c_str(), nullptr, nullptr) < 0) {
-        Fail(path, "cannot be opened");
+    if (const int error = avformat_open_input(&opened, path.c_str(), nullptr, nullptr); error < 0) {
+        Fail(path, "cannot be opened (" + ErrorText(error) + ")");
     }
     std::unique_ptr<AVFormatContext, FormatCloser> format(opened);
     const AVCodec* codec = nullptr;
@@ -129,21 +145,24 @@ void VideoFileSource::Decode(const std::string& path) {
 }
 
 const uint8_t* VideoFileSource::Line(uint32_t line, uint32_t frame) {
-    uint32_t row = CompositeSignal::PictureRow(line);
-    if (row == CompositeSignal::kNoRow) {
-        return CompositeSignal::BlackLine();
+    uint32_t row = FieldStructure::PictureRow(line);
+    if (row == FieldStructure::kNoRow) {
+        return FieldStructure::Template(line);
     }
     uint32_t index = frame % FrameCount();
     if (index != shownFrame_) {
         ShowFrame(index);
     }
-    return &rows_[row * kSamplesPerLine];
+    return FieldStructure::FromWholeRow(line, &rows_[row * kSamplesPerLine], halfLine_.data());
 }
 
 void VideoFileSource::ShowFrame(uint32_t index) {
     const std::vector<uint8_t>& levels = frames_[index];
     for (uint32_t y = 0; y < kPictureHeight; ++y) {
-        CompositeSignal::RenderRow(&levels[y * kPictureWidth], &rows_[y * kSamplesPerLine]);
+        uint8_t* row = &rows_[y * kSamplesPerLine];
+        for (uint32_t s = kPictureStart; s < kPictureEnd; ++s) {
+            row[s] = levels[y * kPictureWidth + FieldStructure::PixelAt(s)];
+        }
     }
     shownFrame_ = index;
 }

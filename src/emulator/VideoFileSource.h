@@ -1,10 +1,12 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "emulator/LineSource.h"
+#include "emulator/SignalLayout.h"
 
 // A video file as a chip input: the file is decoded once with FFmpeg (at most
 // kMaxFrames frames), scaled to the picture area in grey and played in a loop,
@@ -27,6 +29,7 @@ private:
     void ShowFrame(uint32_t index);
 
     std::vector<std::vector<uint8_t>> frames_;  // levels, 360 x 288 each
-    std::vector<uint8_t> rows_;
+    std::vector<uint8_t> rows_;                 // each row drawn as a whole picture line
+    std::array<uint8_t, SignalLayout::kSamplesPerLine> halfLine_{};
     uint32_t shownFrame_ = 0xFFFF'FFFF;
 };

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/AviLibrary.h"
 #include "platform/Mutex.h"
@@ -18,10 +19,17 @@ class CompressionDialog;
 // switches between Paused and Writing; Close returns to Idle.
 //
 // Frames arrive at the card's rate (25 per second) and are written so that
-// the file plays at real speed: while Writing, a frame is written when the
-// writing time since writing (re)started reaches the next index × 50 ms, at
-// most one per arriving frame. The first frame after SetRecording(true) is
-// written at once; a pause leaves no gap in the file.
+// the file's time is the wall clock's: while Writing, slot k of the stretch
+// is due k × 50 ms after writing (re)started, and takes the first frame that
+// arrives once it is due. Slots that came due while no frame arrived (the
+// frame loop stalled) take the last frame that did, repeated, and so do the
+// slots that have fully passed when writing stops; frames never go in ahead
+// of their slot. The first frame after SetRecording(true) is written at once;
+// a pause leaves no gap in the file.
+//
+// A slot the file system has no room for is lost: it is left out, the file
+// stays consistent, standard error gets one line with the cause, and writing
+// goes on with the next due slot once there is room again.
 //
 // Thread safety: every operation takes `recorderLock_` through LockPumping;
 // the frame thread calls WriteFrame, the user-interface thread the rest (the
@@ -46,43 +54,78 @@ public:
     AviRecorder& operator=(const AviRecorder&) = delete;
     virtual ~AviRecorder();
 
-    // Closes any open file, asks for the compressor (starting from the options
-    // file), remembers the choice, then replaces the file at `path` with a new
-    // recording, Paused. `frameRecord` starts with the kFormatBytes format
-    // block. False, Idle and silent when the folder can't be written, the
-    // dialog is cancelled, the compressor fails or the file can't be written;
-    // an existing file is replaced only once the dialog is confirmed and the
-    // compressor is ready, and only a file this call created is removed again.
+    // Slots repeated in one go after a stall at most (a minute); a longer
+    // stall loses the slots beyond.
+    static constexpr int kMaxRepeatedFrames = 60 * kFramesPerSecond;
+
+    // What Close found of the file it closed.
+    struct ClosedFile {
+        int framesWritten = 0;   // frames in the file
+        int framesLost = 0;      // due slots left out for want of room
+        int framesRepeated = 0;  // slots filled with a repeated frame
+        bool finished = true;    // index and header complete
+        std::string problem;     // why not finished
+    };
+
+    // Closes any open file, checks that `path` can take a recording, asks
+    // for the compressor (starting from the options file), remembers the
+    // choice where the dialog keeps it, then replaces the file at `path` with
+    // a new recording, Paused. `frameRecord` starts with the kFormatBytes
+    // format block. False and Idle, with the reason in OpenProblem, when the
+    // path can't be created (checked before the dialog, which is then not
+    // shown), another recording holds the file, the compressor refuses its
+    // settings, or the file can't be written; OpenProblem is empty when the
+    // dialog was cancelled. An existing file is replaced only once the dialog
+    // is confirmed and the compressor is ready, and only a file this call
+    // created is removed again.
     bool Open(const std::string& path, const uint8_t* frameRecord);
 
-    // Finishes and closes the file; Idle. False only when AVI writing is
-    // unavailable.
+    // Why the last Open failed, in words for a message; empty after a
+    // success or a cancelled dialog.
+    std::string OpenProblem();
+
+    // Fills the slots that have passed (see above), finishes and closes the
+    // file; Idle. False only when AVI writing is unavailable.
     bool Close();
+
+    // What the last Close of an open file found; kept until the next Open
+    // that succeeds.
+    ClosedFile LastClosedFile();
 
     bool IsOpen();
 
     // AVI writing works with the installed libraries; fixed at construction.
     bool IsAvailable();
 
-    // Writing on (Paused → Writing) or off (Writing → Paused). Switching on
-    // while Idle is ignored: there is no file to write into.
+    // Writing on (Paused → Writing), starting a stretch, or off (Writing →
+    // Paused), after filling the slots that have passed. Switching on while
+    // Idle is ignored: there is no file to write into.
     void SetRecording(bool on);
+
+    // The next writing stretches end by themselves (Paused) once `frames`
+    // slots were written or lost; 0 lifts the limit. Cleared by Open and
+    // Close.
+    void LimitWriting(int frames);
     bool IsRecording();
 
     // The open file's path; empty when Idle.
     std::string GetPath();
 
     // Offers the frame record's picture for the file. True when it was
-    // written or not yet due; false when not Writing or the write failed
-    // (the frame index then stays, and HasWriteError turns true).
+    // written (with any repeats due before it) or is not yet due; false when
+    // not Writing or the file system refused it (HasWriteError then turns
+    // true).
     bool WriteFrame(const uint8_t* frameRecord);
 
     // The last frame write failed and no frame has been written since.
     // Cleared by Open and Close.
     bool HasWriteError();
 
-    // Frames written into the open file so far; 0 when Idle.
+    // Frames in the open file so far; 0 when Idle.
     int FramesWritten();
+
+    // Due slots of the open file lost so far; 0 when Idle.
+    int FramesLost();
 
     void SetPowerOffAfter(bool on);
     bool GetPowerOffAfter();
@@ -93,6 +136,15 @@ public:
 private:
     bool CreateRecording(const std::string& path, const uint8_t* frameRecord, size_t frameBytes,
                          const AviCompressionOptions& options);
+    void SetOpenProblem(const std::string& problem);
+    int64_t SlotsDue(uint32_t now_ms) const;
+    int64_t SlotsPassed(uint32_t now_ms) const;
+    void FillSlots(int64_t count);
+    bool WriteSlot(const uint8_t* pixels);
+    void LoseSlots(int64_t count);
+    void ReportOutage();
+    void RememberPicture(const uint8_t* pixels);
+    void EndStretchAtLimit();
 
     Mutex recorderLock_{"recorderLock", LockRank::kRecorder};
     const bool available_;
@@ -101,10 +153,17 @@ private:
     bool recording_ = false;
     bool powerOffAfter_ = false;
     bool writeError_ = false;
+    bool outage_ = false;
     std::string path_;
     size_t frameBytes_ = 0;
-    uint32_t writingStartTick_ms_ = 0;
-    int32_t writingStartIndex_ = 0;
+    uint32_t stretchStart_ms_ = 0;
+    int64_t slotsTaken_ = 0;
+    int64_t slotLimit_ = 0;
+    std::vector<uint8_t> lastPicture_;
+    int framesLost_ = 0;
+    int framesRepeated_ = 0;
+    std::string openProblem_;
+    ClosedFile lastClosed_;
 
     CompressionDialog& dialog_;
     const std::string optionsPath_;

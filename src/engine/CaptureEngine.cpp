@@ -42,7 +42,8 @@ CaptureEngine::CaptureEngine(CaptureCard* card, VideoSurface* surface, int origi
       ChannelStore(services.channelFile),
       card_(card),
       surface_(surface),
-      videoRect_{originX, originY, originX + kFrameWidth, originY + kFrameHeight} {
+      videoRect_{originX, originY, originX + kFrameWidth, originY + kFrameHeight},
+      frameTap_(*services.frameTap) {
     captureBuffer_.size = kCaptureBufferBytes;
     card_->AllocateBuffer(captureBuffer_);
     riscProgram_.size = kRiscProgramBytes;
@@ -67,9 +68,12 @@ CaptureEngine::~CaptureEngine() {
     frameRecord_.reset();
     overlay_.reset();
     schedule_.reset();
-    // A channel file that could not be read completely is kept for the user
-    // rather than overwritten with the part that could be read.
-    if (channelFileComplete_) {
+    // Only a list changed here is written back: writing the list loaded at
+    // start at every exit would undo what another copy of the program (or
+    // the Channels dialog) saved meanwhile. A channel file that could not be
+    // read completely is kept for the user rather than overwritten with the
+    // part that could be read.
+    if (channelFileComplete_ && HasChanges()) {
         Save();
     }
 }
@@ -156,6 +160,9 @@ void CaptureEngine::PollFrame() {
     currentFieldCount_ = card_->GetFieldCount();
     if (card_->IsEvenField() && currentFieldCount_ != lastFieldCount_) {
         if (const uint8_t* samples = captureBuffer_.linear) {
+            // Before the lock moves the PLL, so the tap reads back the rate
+            // this frame was sampled at.
+            frameTap_.OnFrame(samples, currentFieldCount_, *card_);
             if (autoHLock_) {
                 RunHorizontalLock(samples);
             }

@@ -9,6 +9,7 @@
 #include "engine/ChannelStore.h"
 #include "engine/FrameConverter.h"
 #include "engine/FrameRecord.h"
+#include "engine/FrameTap.h"
 #include "platform/Mutex.h"
 #include "platform/PhysMemDriver.h"
 
@@ -35,10 +36,11 @@ struct VideoRect {
 class CaptureEngine : public AviRecorder, public ChannelStore {
 public:
     struct Services {
-        std::string channelFile;             // the channel list's file
-        CompressionDialog* dialog;           // asks for the compressor of a new file
-        std::string optionsFile;             // the compression-options file
-        std::function<void()> postPowerOff;  // posts the power-off message (any thread)
+        std::string channelFile;                 // the channel list's file
+        CompressionDialog* dialog;               // asks for the compressor of a new file
+        std::string optionsFile;                 // the compression-options file
+        std::function<void()> postPowerOff;      // posts the power-off message (any thread)
+        FrameTap* frameTap = &FrameTap::None();  // gets each frame's raw buffer; not owned
     };
 
     // Builds the buffers, programs the chip and starts capture. `surface` may
@@ -67,8 +69,10 @@ public:
     bool TuneToChannel(int index);
 
     // True when the channel file was read completely at construction, or there
-    // was none; a damaged file is left alone at destruction rather than
-    // overwritten with the part that could be read.
+    // was none. At destruction the list is saved when it was changed here
+    // (merged with what other copies saved meanwhile), and never over a
+    // damaged file, which is left alone rather than overwritten with the part
+    // that could be read.
     bool ChannelFileLoadedCompletely() const { return channelFileComplete_; }
 
     VideoRect GetVideoRect() const { return videoRect_; }
@@ -105,4 +109,5 @@ private:
     uint32_t currentFieldCount_ = 0;
     uint32_t lastFieldCount_ = 0;
     bool channelFileComplete_ = false;
+    FrameTap& frameTap_;
 };

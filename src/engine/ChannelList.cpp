@@ -7,6 +7,15 @@
 #include "util/ArchiveReader.h"
 #include "util/ArchiveWriter.h"
 
+bool ChannelList::CanAdd(const std::string& line) const {
+    size_t held = 0;
+    for (const std::string& kept : lines_) {
+        held += kept.size() + 1;
+    }
+    return line.find('\0') == std::string::npos && line.size() <= kMaxLineBytes &&
+           held + line.size() + 1 <= kMaxListBytes;
+}
+
 void ChannelList::Add(std::string line) {
     lines_.push_back(std::move(line));
 }
@@ -42,7 +51,7 @@ bool ChannelList::Read(ArchiveReader& archive) {
         return false;
     }
     bool complete = true;
-    size_t budget = kMaxReadBytes;
+    size_t budget = kMaxListBytes;
     for (uint32_t i = 0; i < count; ++i) {
         std::string line;
         if (budget == 0 || !archive.ReadString(line, std::min(kMaxLineBytes, budget - 1))) {

@@ -59,6 +59,12 @@ int VideoDecoder::IsVideoPresent() {
     return ReadStatusBit(kPres.shift);
 }
 
+uint32_t VideoDecoder::ReadStatus() {
+    SingleLock lock(mutex_);
+    LockPumping(lock);
+    return ReadRegister(kDstatus) & 0xFFu;
+}
+
 int VideoDecoder::ReadStatusBit(uint32_t bit) {
     SingleLock lock(mutex_);
     LockPumping(lock);

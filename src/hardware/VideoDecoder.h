@@ -20,6 +20,8 @@ public:
     int IsHLocked();
     // DSTATUS PRES (bit).
     int IsVideoPresent();
+    // The whole DSTATUS byte, for records of what the chip reported.
+    uint32_t ReadStatus();
 
     // IFORM MUXSEL := code & 3.
     void SelectInput(int code);

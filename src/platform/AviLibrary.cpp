@@ -1,5 +1,6 @@
 #include "platform/AviLibrary.h"
 
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 
@@ -17,6 +18,22 @@ constexpr size_t kPaletteBytes = 256 * 4;
 // the height positive and writes the palette in front of it as the format's
 // colour table.
 constexpr char kBottomUpMarker[] = "BottomUp";
+// Room kept ahead for what the muxer adds around the frames: the header with
+// its OpenDML index space, and for the end the index (16 bytes a packet in
+// idx1, 8 in an OpenDML index) and the headers of a new RIFF list.
+constexpr uint64_t kHeaderBytes_reserved = 64 * 1024;
+constexpr uint64_t kTrailerBytes_reserved = 64 * 1024;
+constexpr uint64_t kIndexBytesPerPacket = 32;
+
+uint64_t TrailerRoom(int64_t packets) {
+    return kTrailerBytes_reserved + kIndexBytesPerPacket * static_cast<uint64_t>(packets);
+}
+
+// An encoder's packet may come out larger than the raw picture (noise at the
+// best quality); twice the picture is a safe bound.
+uint64_t FrameRoom(size_t pictureBytes) {
+    return 2 * uint64_t{pictureBytes} + kHeaderBytes_reserved;
+}
 
 int32_t ReadLe32(const uint8_t* bytes) {
     return static_cast<int32_t>(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 |
@@ -85,17 +102,28 @@ bool AviLibrary::SetFormat(const uint8_t* format, size_t size,
 
 bool AviLibrary::OpenFile(const std::string& path) {
     if (!formatSet_ || container_->pb != nullptr) {
+        openError_ = EINVAL;
         return false;
     }
-    // The "file:" prefix keeps a name such as "a:b.avi" from being taken for
-    // a protocol.
-    if (avio_open(&container_->pb, ("file:" + path).c_str(), AVIO_FLAG_WRITE) < 0 ||
-        avformat_write_header(container_, nullptr) < 0) {
+    openError_ = output_.Create(path);
+    if (openError_ != 0) {
         return false;
     }
-    avio_flush(container_->pb);
-    headerWritten_ = container_->pb->error == 0;
-    return headerWritten_;
+    container_->pb = output_.Context();
+    container_->flags |= AVFMT_FLAG_CUSTOM_IO;
+    const bool written = output_.ReserveAhead(kHeaderBytes_reserved + TrailerRoom(0)) &&
+                         avformat_write_header(container_, nullptr) >= 0;
+    if (written) {
+        avio_flush(container_->pb);
+    }
+    if (!written || output_.HasPending()) {
+        openError_ = output_.Error() != 0 ? output_.Error() : EIO;
+        container_->pb = nullptr;
+        output_.Discard();
+        return false;
+    }
+    headerWritten_ = true;
+    return true;
 }
 
 // The palette travels as extradata followed by the bottom-up marker; the
@@ -129,8 +157,15 @@ bool AviLibrary::SetEncodedFormat(const AviCompressor& compressor,
     return true;
 }
 
+// The room is checked before the encoder sees the frame: a frame that then
+// can't go into the file would leave the encoder's next frames referring to
+// a picture the file doesn't have.
 bool AviLibrary::WriteFrame(int64_t index, const uint8_t* pixels, size_t size) {
     if (!headerWritten_ || size != static_cast<size_t>(width_) * height_) {
+        return false;
+    }
+    if (!output_.FlushPending() ||
+        !output_.ReserveAhead(FrameRoom(size) + TrailerRoom(packetsWritten_ + 1))) {
         return false;
     }
     if (!encoded_) {
@@ -163,24 +198,31 @@ bool AviLibrary::WritePacket(AVPacket* packet) {
     if (av_write_frame(container_, packet) < 0) {
         return false;
     }
+    ++packetsWritten_;
     avio_flush(container_->pb);
-    return container_->pb->error == 0;
+    return true;
 }
 
-void AviLibrary::Release() {
+bool AviLibrary::Release() {
+    bool finished = true;
     if (headerWritten_) {
         if (encoded_) {
             encoder_.Drain([this](AVPacket* packet) { return WritePacket(packet); });
         }
+        output_.FlushPending();
+        output_.ReserveAhead(TrailerRoom(packetsWritten_));
         av_write_trailer(container_);
+        finished = output_.Close();
     }
     encoder_.Release();
     if (container_ != nullptr) {
-        avio_closep(&container_->pb);
+        container_->pb = nullptr;
         avformat_free_context(container_);
     }
     container_ = nullptr;
     stream_ = nullptr;
     encoded_ = formatSet_ = headerWritten_ = false;
     width_ = height_ = 0;
+    packetsWritten_ = 0;
+    return finished;
 }

@@ -16,4 +16,9 @@ public:
     // on cancel leaves `options` alone and returns false. Modal: returns when
     // the user has answered. User-interface thread only.
     virtual bool Run(AviCompressionOptions& options) = 0;
+
+    // Whether a confirmed choice is kept in the options file for the next
+    // recording. The user's choice in the dialog is; a choice made for one
+    // run only (the command line's) is not.
+    virtual bool KeepsChoice() const { return true; }
 };

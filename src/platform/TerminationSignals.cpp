@@ -1,11 +1,13 @@
 #include "platform/TerminationSignals.h"
 
-#include <QSocketNotifier>
-#include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QSocketNotifier>
+#include <csignal>
 
 namespace {
+
+constexpr int kTerminations[] = {SIGINT, SIGTERM, SIGHUP};
 
 int writeFd = -1;
 
@@ -32,13 +34,15 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     writeFd = fds_[0];
     notifier_ = new QSocketNotifier(fds_[1], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::Drain);
-    Install(SIGINT, Forward);
-    Install(SIGTERM, Forward);
+    for (int signal : kTerminations) {
+        Install(signal, Forward);
+    }
 }
 
 TerminationSignals::~TerminationSignals() {
-    Install(SIGINT, SIG_DFL);
-    Install(SIGTERM, SIG_DFL);
+    for (int signal : kTerminations) {
+        Install(signal, SIG_DFL);
+    }
     writeFd = -1;
     for (int fd : fds_) {
         if (fd >= 0) {

@@ -4,9 +4,10 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM into a Qt signal delivered on the GUI thread, so
-// the program can stop capture and close a recording properly instead of
-// dying with the file unfinished. Only one instance may exist.
+// Turns SIGINT, SIGTERM and SIGHUP (the terminal closed) into a Qt signal
+// delivered on the GUI thread, so the program can stop capture and close a
+// recording properly instead of dying with the file unfinished. Only one
+// instance may exist; it restores the default actions when destroyed.
 class TerminationSignals : public QObject {
     Q_OBJECT
 

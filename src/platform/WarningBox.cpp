@@ -24,3 +24,16 @@ void WarnUser(const char* format, ...) {
         std::fprintf(stderr, "%s\n", buffer);
     }
 }
+
+bool ConfirmWithUser(const char* format, ...) {
+    char buffer[8192];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    if (WarningBox* box = installedBox.load()) {
+        return box->Confirm(buffer);
+    }
+    std::fprintf(stderr, "%s\n", buffer);
+    return false;
+}

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -100,4 +101,10 @@ void ReplaceExtension(std::string& path, const char* extension) {
 
 void DeleteFileAtPath(const std::string& path) {
     unlink(path.c_str());
+}
+
+uintmax_t FileSizeOrZero(const std::string& path) {
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    return error ? 0 : size;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Path helpers. Paths are byte strings with '/' as the separator.
@@ -29,3 +30,7 @@ void ReplaceExtension(std::string& path, const char* extension);
 
 // Deletes the file at exactly `path` if there is one. Errors are ignored.
 void DeleteFileAtPath(const std::string& path);
+
+// The size in bytes of the file at `path`, 0 when there is none (for progress
+// lines, where a missing file is simply empty).
+uintmax_t FileSizeOrZero(const std::string& path);

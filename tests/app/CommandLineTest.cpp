@@ -30,6 +30,7 @@ TEST(CommandLineTest, AcceptsEveryValidForm) {
     EXPECT_EQ(record.codec, "ffv1");
 
     EXPECT_EQ(Parse({"--snapshot", "a.png"}).outputFile, "a.png");
+    EXPECT_EQ(Parse({"--record", "x.avi", "--seconds", "107374182"}).seconds, 107'374'182);
 
     const CommandLine byIndex = Parse({"--snapshot", "a.png", "--channel", "2"});
     EXPECT_EQ(byIndex.channel, 2);
@@ -60,6 +61,12 @@ TEST(CommandLineTest, RejectsBadInputWithOneLineReason) {
         {"--seconds", "3"},
         {"--snapshot", "a.png", "--record", "x.avi", "--seconds", "1"},
         {"--codec", "raw"},
+        {"--record", "x.avi", "--seconds", "107374183"},
+        {"--record", "x.avi", "--seconds", "99999999999999999999"},
+        {"--record", "x.avi", "--seconds", "-5"},
+        {"--record", "x.avi", "--seconds", "+5"},
+        {"--record", "", "--seconds", "1"},
+        {"--snapshot", ""},
         {"--channel", "1"},
         {"--snapshot", "a.png", "--channel", "-1"},
         {"--snapshot", "a.png", "--channel", "two"},
@@ -79,5 +86,32 @@ TEST(CommandLineTest, RejectsBadInputWithOneLineReason) {
         EXPECT_EQ(result.action, CommandLine::Action::Reject) << args.front();
         EXPECT_FALSE(result.error.empty());
         EXPECT_EQ(result.error.find('\n'), std::string::npos);
+    }
+}
+
+TEST(CommandLineTest, DumpRawTakesAFolderAndSeconds) {
+    const CommandLine dump = Parse({"--emulate", "--dump-raw", "capture", "--seconds", "2"});
+    EXPECT_EQ(dump.action, CommandLine::Action::DumpRaw);
+    EXPECT_EQ(dump.outputFile, "capture");
+    EXPECT_EQ(dump.seconds, 2);
+    EXPECT_EQ(Parse({"--seconds", "2", "--dump-raw", "c"}).action, CommandLine::Action::DumpRaw);
+    EXPECT_EQ(Parse({"--dump-raw", "c", "--seconds", "1", "--channel", "3"}).channel, 3);
+    struct Case {
+        std::vector<const char*> args;
+        const char* error;
+    };
+    const Case bad[] = {
+        {{"--dump-raw"}, "'--dump-raw' needs a value"},
+        {{"--dump-raw", "c"}, "--dump-raw needs --seconds N"},
+        {{"--dump-raw", "", "--seconds", "1"}, "--dump-raw needs a folder name"},
+        {{"--dump-raw", "c", "--seconds", "1", "--codec", "raw"}, "--codec goes with --record"},
+        {{"--dump-raw", "c", "--seconds", "1", "--snapshot", "a.png"},
+         "'--snapshot' can't be combined with --snapshot, --record or --dump-raw"},
+        {{"--snapshot", "a.png", "--seconds", "1"}, "--seconds goes with --record or --dump-raw"},
+    };
+    for (const Case& c : bad) {
+        const CommandLine result = Parse(c.args);
+        EXPECT_EQ(result.action, CommandLine::Action::Reject) << c.error;
+        EXPECT_EQ(result.error, c.error);
     }
 }

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include "app/ControlId.h"
 #include "controls/FlatButton.h"
@@ -40,4 +41,33 @@ TEST(DialogBuilderTest, OverrideReplacesTheWidgetOfOneId) {
     ASSERT_NE(own, nullptr);
     EXPECT_EQ(ChildById(&dialog, 1031), own);
     EXPECT_EQ(ControlIdOf(own), 1031);
+}
+
+// Every control that takes input says what it is for; the adjustments and the
+// duration name their units.
+TEST(DialogBuilderTest, EveryControlThatTakesInputHasATooltip) {
+    using namespace DialogIds;
+    for (int id : {kMainPanel, kRecordingTimer, kChannels, kManual, kScan}) {
+        const DialogTemplate& dialog = FindDialogTemplate(id);
+        QWidget built;
+        DialogBuilder().Build(dialog, &built);
+        for (const ControlTemplate& control : dialog.controls) {
+            const bool takesInput = control.controlClass != ControlClass::Static &&
+                                    control.controlClass != ControlClass::GroupBox &&
+                                    control.controlClass != ControlClass::Frame;
+            EXPECT_EQ(ChildById(&built, control.id)->toolTip().isEmpty(), !takesInput)
+                << "dialog " << id << ", control " << control.id;
+        }
+    }
+    const std::tuple<int, int, const char*> named[] = {
+        {kMainPanel, ControlIds::kHAdjustSpin, "sampling frequency, about 36 Hz a step"},
+        {kMainPanel, ControlIds::kVAdjustSpin, "total lines"},
+        {kRecordingTimer, ControlIds::kTimerDuration, "Duration: minutes"},
+    };
+    for (const auto& [dialogId, controlId, words] : named) {
+        QWidget built;
+        DialogBuilder().Build(FindDialogTemplate(dialogId), &built);
+        EXPECT_TRUE(ChildById(&built, controlId)->toolTip().contains(QLatin1String(words)))
+            << words;
+    }
 }

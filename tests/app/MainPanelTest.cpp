@@ -2,18 +2,25 @@
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
+#include <QCursor>
+#include <QDir>
 #include <QLineEdit>
 #include <QTest>
+#include <QWindow>
 #include <optional>
 
 #include "app/ControlId.h"
+#include "app/dialogs/ChannelsDialog.h"
 #include "app/dialogs/ManualDialog.h"
+#include "controls/ChannelListCtrl.h"
 #include "controls/FlatButton.h"
 #include "controls/QuorvRoundSliderCtrl.h"
 #include "controls/UpDownCtrl.h"
+#include "display/StatusOverlay.h"
 #include "hardware/CaptureCard.h"
 #include "support/PanelRig.h"
 #include "support/RecorderFileProbe.h"
+#include "support/RecorderTestFrame.h"
 
 namespace {
 
@@ -53,6 +60,10 @@ TEST(MainPanelTest, WithoutACardWarnsOnceAndShowsTheNoHardwareText) {
     int other = 0;
     for (int y = video.top(); y <= video.bottom(); ++y) {
         for (int x = video.left(); x <= video.right(); ++x) {
+            // The check boxes, centred in their column, reach 3 pixels into it.
+            if (panel.Client()->childAt(x - MainPanel::kFrameSize, y - MainPanel::kFrameSize)) {
+                continue;
+            }
             const QColor c = shot.pixelColor(x, y);
             if (c.red() != 0 || c.blue() != 0) {
                 ++other;
@@ -97,6 +108,37 @@ TEST(MainPanelTest, StartUpAppliesStoredAdjustmentsAndTunesTheClampedChannel) {
         panel.show();
         rig.Idle();
         EXPECT_EQ(panel.Knob()->GetPos(), row.knobAfter) << "kept at the first show";
+    }
+}
+
+// New into a path that can't take a recording (a folder, a file another
+// recording holds) shows no compression dialog, leaves no file open and, as
+// for every failed open, says why on standard error.
+TEST(MainPanelTest, NewIntoAPathThatCantTakeARecordingShowsNoDialogAndSaysWhy) {
+    PanelRig rig;
+    rig.Open();
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(rig.FilePath("folder"))));
+    RecorderFakeDialog otherDialog;
+    otherDialog.choice = rig.compression.choice;
+    AviRecorder other(otherDialog, rig.FilePath("other.avs"), nullptr);
+    const RecorderTestFrame frame;
+    ASSERT_TRUE(other.Open(rig.FilePath("held.avi"), frame.Record()));
+    const std::pair<std::string, const char*> cases[] = {
+        {rig.FilePath("folder"), "it is a folder"},
+        {rig.FilePath("held.avi"), "another QuorvTV is recording into it"},
+    };
+    for (const auto& [path, reason] : cases) {
+        rig.chooser.answer = path;
+        rig.compression.startingPoints.clear();
+        testing::internal::CaptureStderr();
+        rig.Click(kNew);
+        const std::string errors = testing::internal::GetCapturedStderr();
+
+        EXPECT_TRUE(rig.compression.startingPoints.empty()) << reason;
+        EXPECT_FALSE(rig.Engine().IsOpen()) << reason;
+        EXPECT_EQ(rig.EnabledControls(), kNoFile) << reason;
+        EXPECT_NE(errors.find("can't record into '" + path + "': " + reason), std::string::npos)
+            << errors;
     }
 }
 
@@ -248,6 +290,33 @@ TEST(MainPanelTest, EndingThePanelWhileRecordingLeavesACompleteFile) {
     EXPECT_GT(file.duration_s, 0);
 }
 
+// An empty list at start-up leaves the knob on its own range, at 0 and
+// disabled, with nothing tuned; the Channels dialog shows no row, and its OK
+// keeps the knob at 0 (the list's index -1 clamped), still disabled.
+TEST(MainPanelTest, WithNoChannelsTheKnobShowsZeroAndStaysDisabled) {
+    PanelRig rig(PanelRig::Hardware::Emulated, 0);
+    Settings::WriteInt(kChannelSetting, 2);
+    MainPanel& panel = rig.Open();
+    rig.Idle();
+    QuorvRoundSliderCtrl* knob = panel.Knob();
+    EXPECT_EQ(knob->GetRangeMax(), 359);
+    EXPECT_EQ(knob->GetDisplayText(), "0");
+    EXPECT_FALSE(knob->isEnabled());
+    EXPECT_EQ(panel.Card()->GetFrequency(), 0);
+
+    int rowsShown = -1;
+    rig.modal.other = [&](QDialog& dialog) {
+        rowsShown = static_cast<ChannelsDialog&>(dialog).ChannelList()->rowCount();
+        dialog.accept();
+        return dialog.result();
+    };
+    rig.Click(kChannels);
+    EXPECT_EQ(rowsShown, 0);
+    EXPECT_EQ(rig.Engine().GetCount(), 0);
+    EXPECT_EQ(knob->GetDisplayText(), "0");
+    EXPECT_FALSE(knob->isEnabled());
+}
+
 // The Channels dialog rewrites the channel file; on OK the panel reloads the
 // engine's list, widens the knob's range and points it at the tuned channel.
 TEST(MainPanelTest, ChannelsOkReloadsTheListAndPointsTheKnobAtTheTunedChannel) {
@@ -272,4 +341,67 @@ TEST(MainPanelTest, ChannelsOkReloadsTheListAndPointsTheKnobAtTheTunedChannel) {
     EXPECT_EQ(panel.Knob()->GetRangeMax(), 3);
     EXPECT_EQ(panel.Knob()->GetPos(), rig.Engine().FindChannel(static_cast<uint32_t>(tuned_hz)));
     EXPECT_EQ(rig.Engine().GetChannelFrequency(3), 600);
+}
+
+// A stored size of 440 x 340 is the size the controls are arranged for: the
+// columns centred in the wider right-hand strip (the check boxes too, as
+// placed), the spins in the middle of the taller band, the bottom column
+// against the lower edge.
+TEST(MainPanelTest, ARestoredSizeIsTheOneTheControlsAreArrangedFor) {
+    PanelRig rig;
+    Settings::WriteString(kMainFramePosSetting, "10 20 450 360");
+    MainPanel& panel = rig.Open();
+    constexpr int W = 440, H = 340, fy = kDialogFrameHeight_px;
+    EXPECT_EQ(panel.geometry(), QRect(10, 20, W, H));
+    EXPECT_EQ(panel.Client()->geometry(), QRect(3, 3, W - 6, H - 6));
+    for (int id : {kNew, kEject, kRecord, kChannelKnob, kChannels, kTimer, kPowerOff, kClose}) {
+        const QWidget* control = panel.Control(id);
+        EXPECT_EQ(control->x(), 360 + (W - 360 - control->width()) / 2) << id;
+    }
+    for (int id : {kHAdjustSpin, kHAdjustLabel, kVAdjustSpin, kVAdjustLabel, kVStepSpin}) {
+        const QWidget* control = panel.Control(id);
+        EXPECT_EQ(control->y(), 293 + (H - 293 - 2 * fy - control->height()) / 2) << id;
+    }
+    EXPECT_EQ(panel.Control(kClose)->y(), H - (2 * fy + 12) - panel.TimerBox()->height() + 5);
+}
+
+// Resting the mouse on the picture shows the status text at the next tick;
+// elsewhere on the panel it doesn't.
+TEST(MainPanelTest, TheMouseRestingOnTheVideoShowsTheText) {
+    PanelRig rig;
+    MainPanel& panel = rig.Open();
+    panel.move(100, 100);
+    panel.show();
+    StatusOverlay* overlay = rig.Engine().GetOverlay();
+    overlay->Show(0);
+    QCursor::setPos(panel.Client()->mapToGlobal(QPoint(400, 150)));
+    panel.OnTimer();
+    EXPECT_FALSE(overlay->IsTextVisible());
+    QCursor::setPos(panel.Client()->mapToGlobal(MainPanel::kVideoRect.center()));
+    panel.OnTimer();
+    EXPECT_TRUE(overlay->IsTextVisible());
+    QCursor::setPos(0, 0);
+}
+
+// Where the window system moves no window for the panel (here: none can),
+// dragging by the picture moves it with the mouse, while the button is down.
+TEST(MainPanelTest, DraggingByTheVideoMovesThePanel) {
+    PanelRig rig;
+    MainPanel& panel = rig.Open();
+    panel.move(100, 100);
+    panel.show();
+    QWidget* client = panel.Client();
+    const auto send = [client](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, client->mapFromGlobal(global), global, button, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(client, &event);
+    };
+    send(QEvent::MouseButtonPress, QPoint(160, 160), Qt::LeftButton);
+    send(QEvent::MouseMove, QPoint(175, 170), Qt::LeftButton);
+    send(QEvent::MouseMove, QPoint(190, 180), Qt::LeftButton);
+    EXPECT_EQ(panel.pos(), QPoint(130, 120));
+    send(QEvent::MouseButtonRelease, QPoint(190, 180), Qt::NoButton);
+    send(QEvent::MouseMove, QPoint(250, 250), Qt::NoButton);
+    EXPECT_EQ(panel.pos(), QPoint(130, 120));
 }

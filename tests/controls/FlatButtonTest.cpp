@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QImage>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimerEvent>
 #include <QWidget>
@@ -142,4 +143,14 @@ TEST_F(FlatButtonTest, TheCaptionIsCentredInTheParentsFont) {
     EXPECT_NEAR(ink.center().x(), image.width() / 2, 3);
     EXPECT_NEAR(ink.center().y(), image.height() / 2, 4);
     EXPECT_GE(ink.height(), 12);  // 20-pixel capitals, not the button's own font
+}
+
+// A mnemonic or shortcut presses the button through animateClick(), whose
+// release comes from the button's own timer.
+TEST_F(FlatButtonTest, AnAnimatedClickReleasesAndClicks) {
+    QSignalSpy clicked(button_, &QAbstractButton::clicked);
+    button_->animateClick();
+    EXPECT_TRUE(button_->isDown());
+    EXPECT_TRUE(clicked.wait(2000));
+    EXPECT_FALSE(button_->isDown());
 }

@@ -1,13 +1,16 @@
 #include "controls/QuorvRoundSliderCtrl.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -142,6 +145,52 @@ TEST_F(RoundSliderTest, KeysStepAndWrapBothWays) {
         EXPECT_EQ(Taken(*spy_), (std::vector<Notification>{{c.code, c.expected},
                                                            {Knob::kEndScroll, c.expected}}));
     }
+}
+
+// A notch of the wheel is a press and release of Up (away from the user) or
+// Down; finer wheels add up to notches.
+TEST_F(RoundSliderTest, EachWheelNotchStepsOneLineAsTheKeysDo) {
+    struct Case {
+        int start;
+        std::vector<int> angles;  // eighths of a degree, one wheel event each
+        std::vector<Notification> sent;
+    };
+    const Case cases[] = {
+        {10, {120}, {{Knob::kLineUp, 9}, {Knob::kEndScroll, 9}}},
+        {10, {-120}, {{Knob::kLineDown, 11}, {Knob::kEndScroll, 11}}},
+        {0, {120}, {{Knob::kLineUp, 359}, {Knob::kEndScroll, 359}}},
+        {10, {60}, {}},
+        {10, {60, 60}, {{Knob::kLineUp, 9}, {Knob::kEndScroll, 9}}},
+        {10,
+         {-240},
+         {{Knob::kLineDown, 11},
+          {Knob::kEndScroll, 11},
+          {Knob::kLineDown, 12},
+          {Knob::kEndScroll, 12}}},
+    };
+    for (const Case& c : cases) {
+        Knob knob(&panel_);
+        knob.setGeometry(0, 0, 81, 81);
+        knob.SetPos(c.start);
+        QSignalSpy spy(&knob, &Knob::Scrolled);
+        for (int angle : c.angles) {
+            QWheelEvent wheel(Centre(), knob.mapToGlobal(Centre()), QPoint(), QPoint(0, angle),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&knob, &wheel);
+        }
+        EXPECT_EQ(Taken(spy), c.sent) << c.start << " " << c.angles.front();
+    }
+}
+
+// With no channels the panel gives the knob the range 0 ... -1 and the index
+// -1: it shows 0, never -1.
+TEST_F(RoundSliderTest, AnEmptyRangeRestsAtItsMinimum) {
+    knob_->SetPos(5);
+    knob_->SetRange(0, -1);
+    EXPECT_EQ(knob_->GetPos(), 0);
+    knob_->SetPos(-1);
+    EXPECT_EQ(knob_->GetPos(), 0);
+    EXPECT_EQ(knob_->GetDisplayText(), QStringLiteral("0\u00B0"));
 }
 
 TEST_F(RoundSliderTest, HomeEndAndAnInvertedRangeChangeNothing) {

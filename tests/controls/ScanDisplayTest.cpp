@@ -6,6 +6,7 @@
 
 #include "platform/DeviceContext.h"
 #include "platform/FontMap.h"
+#include "support/ChannelDialogsRig.h"
 
 namespace {
 
@@ -82,3 +83,38 @@ TEST(ScanDisplayTest, TheLabelShowsWholeMegahertzAtTheTopOfTheStrip) {
 }
 
 }  // namespace
+
+// A station found at a step is known when the list holds that frequency or
+// one 1 MHz beside it; 2 MHz away it is new.
+TEST(ScanDisplayTest, AStationOneMegahertzBesideAListedFrequencyIsNotAddedAgain) {
+    ChannelDialogsRig rig;
+    // The first station's carrier lies a quarter MHz above a whole MHz: that
+    // step finds it.
+    const auto station_hz =
+        static_cast<uint32_t>(rig.emulated.StationCarrier_hz(0) / 1'000'000 * 1'000'000);
+    const uint32_t mhz = 1'000'000;
+    const struct {
+        std::vector<uint32_t> listed;
+        bool added;
+    } cases[] = {
+        {{}, true},
+        {{station_hz}, false},
+        {{station_hz - mhz}, false},
+        {{station_hz + mhz}, false},
+        {{station_hz - 2 * mhz}, true},
+        {{station_hz + 2 * mhz}, true},
+        {{station_hz + 2 * mhz, station_hz - mhz}, false},
+    };
+    for (const auto& c : cases) {
+        ScanDisplay display;
+        display.card = rig.card.get();
+        display.foundFrequencies = c.listed;
+        display.ScanStep(station_hz);
+        std::vector<uint32_t> expected = c.listed;
+        if (c.added) {
+            expected.push_back(station_hz);
+        }
+        EXPECT_EQ(display.foundFrequencies, expected)
+            << (c.listed.empty() ? 0 : int64_t{c.listed.front()} - station_hz);
+    }
+}

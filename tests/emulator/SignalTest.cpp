@@ -116,7 +116,8 @@ TEST(SignalTest, OffCentreStationShowsThePictureThroughNoise) {
     double psnr = Psnr(Convert(still.rig.Capture()), still.card.StationReferencePicture(0));
     EXPECT_GT(psnr, 20.0);
     EXPECT_LT(psnr, 40.0);
-    EXPECT_NEAR(still.rig.LockIndex(), 32, 2);
+    // The noise moves the edge the lock finds, but not out of its dead band.
+    EXPECT_NEAR(still.rig.LockIndex(), 32, 3);
 }
 
 TEST(SignalTest, ReferencePictureSpansBlackToWhite) {

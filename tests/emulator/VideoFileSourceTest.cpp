@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <string>
+#include <utility>
 
 #include "emulator/ChipRegisters.h"
 #include "emulator/EmulatedCard.h"
@@ -56,6 +58,36 @@ TEST(VideoFileSourceTest, UnusableFilesAreReported) {
     text.close();
     EXPECT_THROW(EmulatedCard("video:" + folder.filePath("notes.txt").toStdString()),
                  std::runtime_error);
+}
+
+// Every failure is one line naming the cause; FFmpeg adds nothing of its own
+// (a format detected with a low score was a second line).
+TEST(VideoFileSourceTest, AnUnusableFileIsOneLineNamingTheCause) {
+    QTemporaryDir folder;
+    const std::string root = folder.path().toStdString();
+    QFile(folder.filePath("empty.avi")).open(QIODevice::WriteOnly);
+    QFile garbage(folder.filePath("garbage.avi"));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write("RIFF but not a video\n");
+    garbage.close();
+    const std::pair<std::string, const char*> cases[] = {
+        {root + "/missing.avi", "No such file or directory"},
+        {root, "Is a directory"},
+        {root + "/empty.avi", "cannot be opened"},
+        {root + "/garbage.avi", "cannot be opened"},
+    };
+    for (const auto& [path, cause] : cases) {
+        testing::internal::CaptureStderr();
+        std::string message;
+        try {
+            VideoFileSource source(path);
+        } catch (const std::runtime_error& error) {
+            message = error.what();
+        }
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << path;
+        EXPECT_NE(message.find(cause), std::string::npos) << message;
+        EXPECT_EQ(message.find('\n'), std::string::npos) << message;
+    }
 }
 
 }  // namespace

@@ -4,9 +4,12 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include <sys/resource.h>
 
 #include <csignal>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +21,7 @@
 #include "support/RecorderFakeDialog.h"
 #include "support/RecorderFileProbe.h"
 #include "support/RecorderTestFrame.h"
+#include "support/RecorderTimeline.h"
 #include "support/RecordingWarningBox.h"
 
 namespace {
@@ -89,6 +93,31 @@ protected:
                 reinterpret_cast<const uint8_t*>(decoded.constData()) + at));
         }
         return arrivals;
+    }
+
+    // Offers frames 40 ms apart from writing's start up to `end_ms`, leaving
+    // out those in (`gapFrom_ms`, `gapTo_ms`); `during` runs before each one.
+    // Returns what arrived when, for PicturesOfTheirTime.
+    std::vector<std::pair<uint32_t, int>> ArriveUntil(
+        uint32_t end_ms, uint32_t gapFrom_ms = 0, uint32_t gapTo_ms = 0,
+        const std::function<void(uint32_t)>& during = {}) {
+        const uint32_t start_ms = clock_.TickCount();
+        std::vector<std::pair<uint32_t, int>> arrived;
+        for (int number = 0; 40 * uint32_t(number) < end_ms; ++number) {
+            const uint32_t at_ms = 40 * uint32_t(number);
+            if (at_ms > gapFrom_ms && at_ms < gapTo_ms) {
+                continue;
+            }
+            clock_.AdvanceMs(start_ms + at_ms - clock_.TickCount());
+            if (during) {
+                during(at_ms);
+            }
+            frame_.Paint(number);
+            recorder_.WriteFrame(frame_.Record());
+            arrived.emplace_back(at_ms, number);
+        }
+        clock_.AdvanceMs(start_ms + end_ms - clock_.TickCount());
+        return arrived;
     }
 
     void ExpectIdle(const std::string& path) {
@@ -313,6 +342,78 @@ TEST_F(AviRecorderTest, RequestPowerOffPostsOnceWhateverTheFlag) {
     EXPECT_TRUE(recorder_.RequestPowerOff());
     EXPECT_EQ(powerOffRequests_, 1);
     EXPECT_FALSE(recorder_.GetPowerOffAfter());
+}
+
+// The frame loop stalls for two seconds: the slots due meanwhile repeat the
+// last picture, and afterwards each frame is again the picture of its own
+// time, not one that arrived late; frames never go in ahead of time.
+TEST_F(AviRecorderTest, AfterAStallFrameKIsStillThePictureOfTimeKOverTwenty) {
+    const std::string path = Path("stall.avi");
+    ASSERT_TRUE(recorder_.Open(path, frame_.Record()));
+    recorder_.SetRecording(true);
+    const auto arrived = ArriveUntil(4000, 1000, 3000);
+    recorder_.SetRecording(false);
+    EXPECT_EQ(recorder_.FramesWritten(), 80);
+    recorder_.Close();
+
+    EXPECT_EQ(ArrivalsInFile(path), PicturesOfTheirTime(arrived, 80));
+}
+
+// The file system refuses the frames for a second (a file-size limit stands in
+// for a full disk): those frames are lost, the ones after it are written at
+// their own time, and the file is finished with its index and frame count.
+TEST_F(AviRecorderTest, AFileSizeLimitForAMomentCostsOnlyThatMomentsFrames) {
+    const std::string path = Path("limited.avi");
+    const QString file = QString::fromStdString(path);
+    ASSERT_TRUE(recorder_.Open(path, frame_.Record()));
+    recorder_.SetRecording(true);
+    std::optional<ScopedFileSizeLimit> limit;
+    const auto arrived = ArriveUntil(3000, 0, 0, [&](uint32_t at_ms) {
+        if (at_ms == 1000) {
+            limit.emplace(QFileInfo(file).size() + 1000);
+        } else if (at_ms == 2000) {
+            limit.reset();
+        }
+    });
+    recorder_.SetRecording(false);
+    const int written = recorder_.FramesWritten();
+    recorder_.Close();
+
+    EXPECT_GE(written, 40);
+    EXPECT_LE(written, 41);
+    const std::vector<int> inFile = ArrivalsInFile(path);
+    ASSERT_EQ(static_cast<int>(inFile.size()), written);
+    const std::vector<int> due = PicturesOfTheirTime(arrived, 60);
+    EXPECT_EQ(std::vector<int>(inFile.begin(), inFile.begin() + 20),
+              std::vector<int>(due.begin(), due.begin() + 20));
+    EXPECT_EQ(std::vector<int>(inFile.end() - 20, inFile.end()),
+              std::vector<int>(due.end() - 20, due.end()));
+    EXPECT_EQ(RecorderFileProbe::DeclaredFrames(file), written);
+    EXPECT_EQ(RecorderFileProbe::TrailingIndexEntries(file), written);
+    EXPECT_EQ(RecorderFileProbe::Probe(file).packets, written);
+}
+
+// A second recorder (another QuorvTV, as far as the file is concerned) must
+// not take over a file a recording holds: it is refused before its dialog,
+// and the first recording goes on unharmed.
+TEST_F(AviRecorderTest, ASecondRecordingIntoTheSameFileIsRefused) {
+    RecorderFakeDialog secondDialog;
+    secondDialog.choice = Choose(AviFourCC("DIB "));
+    AviRecorder second(secondDialog, Path("second.avs"), nullptr);
+    const std::string path = Path("shared.avi");
+    ASSERT_TRUE(recorder_.Open(path, frame_.Record()));
+    recorder_.SetRecording(true);
+    Arrive(10);
+
+    EXPECT_FALSE(second.Open(path, frame_.Record()));
+
+    EXPECT_TRUE(secondDialog.startingPoints.empty());
+    EXPECT_FALSE(second.IsOpen());
+    Arrive(10);
+    const int written = recorder_.FramesWritten();
+    recorder_.Close();
+    EXPECT_EQ(RecorderFileProbe::Probe(QString::fromStdString(path)).packets, written);
+    EXPECT_TRUE(second.Open(path, frame_.Record()));
 }
 
 }  // namespace

@@ -132,6 +132,33 @@ TEST(ChannelListTest, CorruptFilesYieldTheLinesReadSoFar) {
     }
 }
 
+// The writer keeps to the reader's limits, so every list written reads back
+// whole: 16 lines of 65,535 bytes (plus one each) fill the list exactly.
+TEST(ChannelListTest, WhatCanBeAddedReadsBackWhole) {
+    const std::pair<std::string, bool> fresh[] = {
+        {std::string(ChannelList::kMaxLineBytes, 'x'), true},
+        {std::string(ChannelList::kMaxLineBytes + 1, 'x'), false},
+        {std::string("9\tx\0y", 5), false},
+        {"", true},
+    };
+    for (const auto& [line, addable] : fresh) {
+        EXPECT_EQ(ChannelList().CanAdd(line), addable) << line.size();
+    }
+    ChannelList list;
+    const std::string line(ChannelList::kMaxLineBytes - 1, 'x');
+    while (list.GetSize() < 100 && list.CanAdd(line)) {
+        list.Add(line);
+    }
+    EXPECT_EQ(list.GetSize(), 16);
+    EXPECT_FALSE(list.CanAdd(""));
+
+    ArchiveWriter writer;
+    list.Write(writer);
+    const ReadOutcome outcome = Read(writer.Bytes());
+    EXPECT_TRUE(outcome.complete);
+    EXPECT_EQ(outcome.lines, list.Lines());
+}
+
 TEST(ChannelListTest, SortOrdersByLoweredTextThenExactSignedBytes) {
     const std::pair<Lines, Lines> cases[] = {
         {{"503\tC", "48\tB", "175\tA"}, {"175\tA", "48\tB", "503\tC"}},

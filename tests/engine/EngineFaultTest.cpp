@@ -23,6 +23,7 @@
 #include "hardware/CaptureCard.h"
 #include "platform/DataPaths.h"
 #include "platform/DiskSpaceService.h"
+#include "platform/FileStamp.h"
 #include "platform/VideoSurface.h"
 #include "support/FakeMicrosecondClock.h"
 #include "support/RecorderFileProbe.h"
@@ -193,6 +194,7 @@ TEST_F(EngineFaultTest, ADamagedChannelFileIsNeitherCrashedOnNorOverwritten) {
         {"huge count", std::string("\xff\xff\xff\xff", 4) + twoLines.substr(4), 2},
         {"empty", "", 0},
         {"noise", std::string("\x03\0\0\0\xff\xfe\xff\xff\xff\xff\x7f\x01\x02", 13), 0},
+        {"frequency beyond 32-bit hertz", twoLines.substr(0, 15) + "\x09" + "4295\tHuge", 1},
     };
     for (const Case& c : cases) {
         const std::string channelFile = PathOf("damaged.cnl");
@@ -203,5 +205,56 @@ TEST_F(EngineFaultTest, ADamagedChannelFileIsNeitherCrashedOnNorOverwritten) {
         rig.Engine().SetChannel(495'250'000, "Added");
         rig.Destroy();
         EXPECT_EQ(ReadAll(channelFile), c.bytes) << c.what;
+    }
+}
+
+// A second copy of the program (here: a second store on the same file, as
+// the Channels dialog of the panel) saves a channel while this engine runs.
+// The engine's exit must not undo it: an unchanged list isn't written at all,
+// and a changed one is merged into what the other copy saved.
+TEST_F(EngineFaultTest, AnotherCopysChannelsSurviveThisEnginesExit) {
+    struct Case {
+        const char* what;
+        bool otherCopySaves;
+        bool engineChanges;
+        int linesAfter;
+    };
+    const Case cases[] = {
+        {"nothing changed", false, false, 5},
+        {"the other copy added one", true, false, 6},
+        {"both added one", true, true, 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string channelFile = PathOf("shared.cnl");
+        {
+            ChannelStore first(channelFile);
+            for (uint32_t frequency : {175, 183, 471, 495, 503}) {
+                first.SetChannel(frequency, "Stored");
+            }
+            ASSERT_TRUE(first.Save());
+        }
+        EngineRig rig(channelFile, PathOf("options.avs"));
+        ASSERT_EQ(rig.Engine().GetCount(), 5);
+        if (c.otherCopySaves) {
+            ChannelStore panel(channelFile);
+            ASSERT_TRUE(panel.Load());
+            panel.SetChannel(600, "Added by the panel");
+            ASSERT_TRUE(panel.Save());
+        }
+        if (c.engineChanges) {
+            rig.Engine().SetChannel(700, "Added here");
+        }
+        const std::optional<FileStamp> beforeExit = FileStamp::Of(channelFile);
+
+        rig.Destroy();
+
+        ChannelStore after(channelFile);
+        ASSERT_TRUE(after.Load());
+        EXPECT_EQ(after.GetCount(), c.linesAfter);
+        EXPECT_EQ(after.FindChannel(600), c.otherCopySaves ? 5 : -1);
+        if (!c.engineChanges) {
+            EXPECT_TRUE(FileStamp::Of(channelFile) == beforeExit);
+        }
     }
 }

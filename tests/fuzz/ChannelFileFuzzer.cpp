@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ArchiveReader reader(file);
     ChannelList list;
     list.Read(reader);
-    Require(BytesHeld(list) <= ChannelList::kMaxReadBytes);
+    Require(BytesHeld(list) <= ChannelList::kMaxListBytes);
 
     ArchiveWriter writer;
     list.Write(writer);

@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -93,6 +95,84 @@ TEST_F(AtomicFileTest, FailedWriteLeavesTheOldFileIntactAndNoTemporary) {
     EXPECT_FALSE(saved);
     EXPECT_EQ(Content(path), "old content");
     EXPECT_EQ(Entries(), QStringList{"quorv.cnl"});
+}
+
+// Saving through a link replaces the file it names, so a channel file kept
+// elsewhere and linked beside the program stays linked, whether the link is
+// relative, absolute, or leads through a second link.
+TEST_F(AtomicFileTest, SavesThroughSymbolicLinksAndKeepsThem) {
+    ASSERT_TRUE(QDir(folder_.path()).mkdir("real"));
+    const std::string target = PathOf("real/quorv.cnl");
+    struct Case {
+        const char* what;
+        std::string linkTo;
+        bool viaSecondLink;
+    };
+    const Case cases[] = {
+        {"relative", "real/quorv.cnl", false},
+        {"absolute", target, false},
+        {"through a second link", "middle", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string link = PathOf("quorv.cnl");
+        unlink(link.c_str());
+        unlink(PathOf("middle").c_str());
+        unlink(target.c_str());
+        if (c.viaSecondLink) {
+            ASSERT_EQ(symlink("real/quorv.cnl", PathOf("middle").c_str()), 0);
+        }
+        ASSERT_EQ(symlink(c.linkTo.c_str(), link.c_str()), 0);
+
+        ASSERT_TRUE(WriteFileAtomically(link, "first"));
+        ASSERT_TRUE(WriteFileAtomically(link, "second"));
+
+        struct stat info {};
+        ASSERT_EQ(lstat(link.c_str(), &info), 0);
+        EXPECT_TRUE(S_ISLNK(info.st_mode));
+        EXPECT_EQ(Content(target), "second");
+        EXPECT_EQ(QDir(QString::fromStdString(PathOf("real"))).entryList(QDir::Files),
+                  QStringList{"quorv.cnl"});
+    }
+}
+
+// A save killed before its rename leaves "<file>.tmp.<pid>.<n>": the next
+// save removes those whose process is gone, and leaves a live process's
+// (which may be saving right now) and anything else alone.
+TEST_F(AtomicFileTest, TheNextSaveRemovesTemporariesOfKilledSaves) {
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(0);
+    }
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    const std::string dead = std::to_string(child);
+    const std::string self = std::to_string(getpid());
+    const std::string live = std::to_string(getppid());
+    const char* kept[] = {"quorv.cnl.tmp.%1.3", "quorv.cnl.tmp.%2.0", "quorv.cnl.tmp.%3",
+                          "other.cnl.tmp.%3.0", "quorv.cnl.tmp.%3.x"};
+    const char* removed[] = {"quorv.cnl.tmp.%3.0", "quorv.cnl.tmp.%3.12"};
+    auto create = [&](const char* pattern) {
+        QString name(pattern);
+        name.replace("%1", live.c_str()).replace("%2", self.c_str()).replace("%3", dead.c_str());
+        QFile file(folder_.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return name;
+    };
+    QStringList expected{"quorv.cnl"};
+    for (const char* pattern : kept) {
+        expected << create(pattern);
+    }
+    for (const char* pattern : removed) {
+        create(pattern);
+    }
+
+    ASSERT_TRUE(WriteFileAtomically(PathOf("quorv.cnl"), "data"));
+
+    expected.sort();
+    QStringList entries = Entries();
+    entries.sort();
+    EXPECT_EQ(entries, expected);
 }
 
 }  // namespace

@@ -1,8 +1,13 @@
 #include "platform/AviOptionsFile.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <fstream>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -108,6 +113,36 @@ TEST(AviOptionsFileTest, SaveReplacesTheFileAndFailsInAMissingFolder) {
     ASSERT_TRUE(AviOptionsFile::Save(path.toStdString(), MotionJpeg()));
     EXPECT_EQ(ReadAll(path).size(), 44);
     EXPECT_FALSE(AviOptionsFile::Save(folder.filePath("none/quorvtv.avs").toStdString(), {}));
+}
+
+// Bytes this process has read so far, whatever it read them from.
+uint64_t BytesRead() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    uint64_t value = 0;
+    while (io >> key >> value) {
+        if (key == "rchar:") {
+            return value;
+        }
+    }
+    return 0;
+}
+
+// A valid file holds 44 bytes; a file of another size (here a 64 MiB one) is
+// ignored without reading it into memory, and so is anything not a file.
+TEST(AviOptionsFileTest, AFileOfAnotherSizeIsNotRead) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("quorvtv.avs");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(64 << 20));
+    }
+    const uint64_t before = BytesRead();
+    EXPECT_EQ(AviOptionsFile::Load(path.toStdString()), AviCompressionOptions{});
+    EXPECT_LT(BytesRead() - before, 64u * 1024);
+
+    EXPECT_EQ(AviOptionsFile::Load(folder.path().toStdString()), AviCompressionOptions{});
 }
 
 }  // namespace

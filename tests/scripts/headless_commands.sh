@@ -44,6 +44,16 @@ echo "recorded $frames frames at $rate"
 [ "$rate" = "20/1" ] || fail "frame rate $rate"
 [ "$frames" -ge 58 ] && [ "$frames" -le 62 ] || fail "$frames frames, not 60 +- 2"
 
+# A name that isn't valid UTF-8 is written exactly as given.
+odd=$'shot-\xff\xfe.png'
+expect_status 0 --emulate --snapshot "$odd"
+[ -s "$odd" ] || fail "the snapshot was not written under the name given"
+grep -qF "saved the picture to $odd" out.log || fail "the snapshot reported another name"
+expect_status 2 --emulate --snapshot x.txt
+grep -q "not a supported picture format" err.log || fail "x.txt: no word on the format"
+expect_status 2 --emulate --snapshot ""
+expect_status 2 --emulate --record "" --seconds 1
+expect_status 2 --emulate --record y.avi --seconds 107374183
 expect_status 0 --emulate --snapshot tuned.png --frequency 471.25
 grep -q "tuned 471.25 MHz" out.log || fail "the snapshot did not say what it tuned"
 expect_status 2 --emulate --snapshot y.png --channel 9
@@ -53,7 +63,21 @@ expect_status 1 --emulate --record "$work/missing/y.avi" --seconds 1 --codec raw
 expect_status 1 --emulate --snapshot "$work/missing/shot.png"
 expect_status 1 --emulate=none --snapshot none.png
 expect_status 1 --emulate=none --record none.avi --seconds 1
-[ ! -e y.avi ] && [ ! -e none.png ] && [ ! -e none.avi ] || fail "a failed command left a file"
+[ ! -e y.avi ] && [ ! -e y.png ] && [ ! -e x.txt ] && [ ! -e none.png ] && [ ! -e none.avi ] ||
+    fail "a failed command left a file"
+
+# Video files that can't serve as the signal: one line and status 1, with a
+# window or without.
+mkdir videos
+: > videos/empty.avi
+echo "not a video" > videos/unreadable.avi
+chmod 000 videos/unreadable.avi
+ffmpeg -v error -nostdin -f lavfi -i sine=duration=0.2 videos/audio.wav
+for video in videos/missing.avi videos/unreadable.avi videos/empty.avi videos/audio.wav videos \
+    /dev/zero; do
+    expect_status 1 --emulate=video:"$video" --snapshot video.png
+    QT_QPA_PLATFORM=offscreen expect_status 1 --emulate=video:"$video"
+done
 
 expect_status 0 --version
 grep -q "^QuorvTV " out.log || fail "no version line"

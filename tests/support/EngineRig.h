@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "emulator/ChipRegisters.h"
@@ -37,10 +38,10 @@ public:
     // One frame of the card is 40 ms: 20 passes of the frame loop.
     static constexpr int kPassesPerFrame = 20;
 
-    // `options` are the emulated card's (as for --emulate=).
+    // `emulation` is the emulated card's options (as after --emulate=).
     explicit EngineRig(Window window = Window::None, uint32_t startTick_ms = 1000,
-                       const char* options = "")
-        : emulated(options) {
+                       std::string_view emulation = {})
+        : emulated(emulation) {
         clock.AdvanceMs(static_cast<uint32_t>(startTick_ms - clock.TickCount()));
         emulated.FollowCurrentClock();
         emulated.SetMotion(SignalSynthesizer::Motion::Still);
@@ -57,16 +58,18 @@ public:
     // Builds the engine and, as the panel tunes the stored channel at start,
     // tunes the first station unless told not to (the tuner powers up
     // untuned). Write the channel file before, if the test needs one.
-    CaptureEngine& Start(Tuning tuning = Tuning::FirstStation) {
+    // `tap`, when given, gets every frame's raw buffer.
+    CaptureEngine& Start(FrameTap* tap = &FrameTap::None(), Tuning tuning = Tuning::FirstStation) {
         engine = std::make_unique<CaptureEngine>(
             card.get(), surface.get(), 5, 5,
             CaptureEngine::Services{ChannelFile(), &dialog, Path("quorvtv.opt"),
-                                    [this] { ++powerOffPosts; }});
+                                    [this] { ++powerOffPosts; }, tap});
         if (tuning == Tuning::FirstStation) {
             card->Tune(static_cast<int>(emulated.StationCarrier_hz(0) / 1'000'000 * 1'000'000));
         }
         return *engine;
     }
+    CaptureEngine& Start(Tuning tuning) { return Start(&FrameTap::None(), tuning); }
 
     void Stop() { engine.reset(); }
 
@@ -82,6 +85,9 @@ public:
         while (!Pass()) {
         }
     }
+
+    // Runs one pass; true when it took a new frame.
+    bool RunPass() { return Pass(); }
 
     // The frame record's picture, top row first.
     std::vector<uint8_t> Picture() const {

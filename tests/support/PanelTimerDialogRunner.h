@@ -20,6 +20,9 @@ public:
     };
 
     int Run(QDialog& dialog) override {
+        if (every) {
+            return every(dialog);
+        }
         auto* timerDialog = dynamic_cast<RecordingTimerDialog*>(&dialog);
         if (timerDialog == nullptr) {
             return other ? other(dialog) : QDialog::Rejected;
@@ -41,6 +44,8 @@ public:
     std::optional<Answer> answer;
     // Answers any other dialog (Channels, Manual, Scan); none: Cancel.
     std::function<int(QDialog&)> other;
+    // Answers every dialog, the Recording Timer's too, when set.
+    std::function<int(QDialog&)> every;
     int runs = 0;
     QTime shownTime;
     QString shownDuration;

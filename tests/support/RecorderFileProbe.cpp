@@ -85,6 +85,34 @@ QByteArray RecorderFileProbe::Chunk(const QString& path, const char* fourCC) {
     return head.mid(at + 8, length);
 }
 
+namespace {
+
+int Le32(const QByteArray& bytes, int at) {
+    const auto* b = reinterpret_cast<const uchar*>(bytes.constData() + at);
+    return b[0] | b[1] << 8 | b[2] << 16 | b[3] << 24;
+}
+
+}  // namespace
+
+int RecorderFileProbe::DeclaredFrames(const QString& path) {
+    const QByteArray header = Chunk(path, "avih");
+    return header.size() >= 20 ? Le32(header, 16) : -1;
+}
+
+int RecorderFileProbe::TrailingIndexEntries(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    const QByteArray bytes = file.readAll();
+    const int at = bytes.lastIndexOf("idx1");
+    if (at < 0 || at + 8 > bytes.size()) {
+        return -1;
+    }
+    const int length = Le32(bytes, at + 4);
+    return at + 8 + length == bytes.size() ? length / 16 : -1;
+}
+
 int RecorderFileProbe::OpenDescriptors(const QString& path) {
     const QString target = QFileInfo(path).absoluteFilePath();
     int count = 0;

@@ -41,6 +41,13 @@ public:
     // 64 KiB; empty when there is none.
     static QByteArray Chunk(const QString& path, const char* fourCC);
 
+    // The frame count the file's main header declares; -1 without a header.
+    static int DeclaredFrames(const QString& path);
+
+    // The entries of the index that ends the file (idx1); -1 when the file
+    // doesn't end with one.
+    static int TrailingIndexEntries(const QString& path);
+
     // Open descriptors of this process that refer to `path`.
     static int OpenDescriptors(const QString& path);
 };

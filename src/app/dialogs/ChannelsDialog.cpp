@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 
 #include "app/ControlId.h"
@@ -16,8 +17,8 @@
 #include "controls/ChannelListCtrl.h"
 #include "controls/ScanDisplay.h"
 #include "engine/CaptureEngine.h"
-#include "platform/WarningBox.h"
 #include "hardware/CaptureCard.h"
+#include "platform/WarningBox.h"
 #include "util/ExtString.h"
 
 namespace {
@@ -60,7 +61,7 @@ ChannelsDialog::ChannelsDialog(CaptureEngine* engine, std::string channelFile, M
     channelList_ = static_cast<ChannelListCtrl*>(ChildById(this, ControlIds::kChannelList));
     InsertColumns();
     ConnectControls();
-    channels_.Load();
+    fileReadWhole_ = channels_.Load() || !std::filesystem::exists(channels_.ChannelFilePath());
     FillList();
 }
 
@@ -105,12 +106,23 @@ void ChannelsDialog::FillList() {
 }
 
 // A list that can't be saved would be lost when the panel reloads the file:
-// say so and keep the dialog open.
+// say so and keep the dialog open. So does a damaged file the user would
+// rather keep: the list shown holds only the part that could be read.
 void ChannelsDialog::accept() {
-    if (!channels_.Save()) {
-        WarnUser("Couldn't save the channel list to %s", channels_.ChannelFilePath().c_str());
+    const char* file = channels_.ChannelFilePath().c_str();
+    const int count = channels_.GetCount();
+    if (!fileReadWhole_ &&
+        !ConfirmWithUser("The channel file %s could be read only in part; the list shown holds "
+                         "the %d %s read from it. OK replaces the file with this list, and the "
+                         "rest of it is lost.",
+                         file, count, count == 1 ? "channel" : "channels")) {
         return;
     }
+    if (!channels_.Save()) {
+        WarnUser("Couldn't save the channel list to %s: %s", file, channels_.SaveProblem().c_str());
+        return;
+    }
+    fileReadWhole_ = true;
     QDialog::accept();
 }
 
@@ -131,9 +143,11 @@ void ChannelsDialog::OnItemChanged() {
     engine_->GetCard()->Tune(static_cast<int32_t>(frequency_hz));
 }
 
+// An empty edit names no frequency: storing it as 0 Hz would add a channel
+// that can never be tuned and shift every stored knob index.
 void ChannelsDialog::OnManual() {
     ManualDialog manual(this);
-    if (modal_.Run(manual) != QDialog::Accepted) {
+    if (modal_.Run(manual) != QDialog::Accepted || manual.FrequencyText().empty()) {
         return;
     }
     channels_.SetChannel(ParseFrequency(manual.FrequencyText()), nullptr);

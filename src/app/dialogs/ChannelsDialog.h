@@ -15,7 +15,9 @@ class ModalRunner;
 // names are renamed in place, Manual adds a typed frequency, Scan adds the
 // stations a band sweep finds (new ones named "?"). Selecting a row tunes the
 // engine's card to it at once. OK writes the copy to the file; Cancel writes
-// nothing (the tuning stays). Remove is shown disabled and does nothing.
+// nothing (the tuning stays). When the file could be read only in part, OK
+// first asks in the warning box and keeps the file unless the user confirms.
+// Remove is shown disabled and does nothing.
 //
 // The Manual and Scan dialogs run through `modal`. GUI thread only.
 class ChannelsDialog : public QDialog {
@@ -43,5 +45,7 @@ private:
     CaptureEngine* engine_;
     ModalRunner& modal_;
     ChannelStore channels_;
+    // Overwriting the file loses nothing: it was read whole, or there was none.
+    bool fileReadWhole_ = false;
     ChannelListCtrl* channelList_;
 };

@@ -7,7 +7,7 @@
 class QLineEdit;
 
 // Asks for one frequency in whole megahertz: up to three digits, 0 ... 999.
-// An empty edit stands for 0.
+// An empty edit names no frequency.
 class ManualDialog : public QDialog {
     Q_OBJECT
 

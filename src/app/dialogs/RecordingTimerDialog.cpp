@@ -4,11 +4,12 @@
 #include <QDateTime>
 #include <QLineEdit>
 #include <QTimeEdit>
+#include <algorithm>
+#include <string>
 
 #include "app/ControlId.h"
 #include "app/DialogBuilder.h"
 #include "app/resources/DialogTemplate.h"
-#include "controls/UpDownCtrl.h"
 #include "platform/WarningBox.h"
 
 RecordingTimerDialog::RecordingTimerDialog(QWidget* parent) : QDialog(parent) {
@@ -19,8 +20,6 @@ RecordingTimerDialog::RecordingTimerDialog(QWidget* parent) : QDialog(parent) {
     setFixedSize(DialogBuilder::ToPixels(dialog.width, dialog.height));
     timePicker_ = static_cast<QTimeEdit*>(ChildById(this, ControlIds::kTimerStart));
     durationEdit_ = static_cast<QLineEdit*>(ChildById(this, ControlIds::kTimerDuration));
-    auto* spin = static_cast<UpDownCtrl*>(ChildById(this, ControlIds::kTimerDurationSpin));
-    spin->SetBuddy(durationEdit_, 0, kMaxDurationMinutes);
     connect(static_cast<QAbstractButton*>(ChildById(this, ControlIds::kOk)),
             &QAbstractButton::clicked, this, &RecordingTimerDialog::accept);
     connect(static_cast<QAbstractButton*>(ChildById(this, ControlIds::kCancel)),
@@ -37,15 +36,27 @@ void RecordingTimerDialog::SetDurationMinutes(uint32_t minutes) {
     durationEdit_->setText(QString::number(minutes));
 }
 
-// Durations above kMaxDurationMinutes are refused like text that isn't a
-// number: their end time could not be computed in 31-bit seconds.
+// The edit takes digits only, so what isn't a number is empty. A number
+// beyond kMaxDurationMinutes, whose end time could not be computed in 31-bit
+// seconds, gets the framework's range message: it is a positive integer.
 bool RecordingTimerDialog::ExchangeData() {
-    bool isNumber = false;
-    const qulonglong minutes = durationEdit_->text().trimmed().toULongLong(&isNumber);
-    if (!isNumber || minutes > kMaxDurationMinutes) {
-        WarnUser("Please enter a positive integer.");
+    const QString text = durationEdit_->text().trimmed();
+    const bool digits = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
+    bool fits = false;
+    const qulonglong minutes = text.toULongLong(&fits);
+    const auto refuse = [this](const std::string& message) {
+        WarnUser("%s", message.c_str());
         durationEdit_->setFocus();
         return false;
+    };
+    if (!digits) {
+        return refuse("Please enter a positive integer.");
+    }
+    if (!fits || minutes > kMaxDurationMinutes) {
+        return refuse("Please enter an integer between 0 and " +
+                      std::to_string(kMaxDurationMinutes) + ".");
     }
     durationMinutes_ = static_cast<uint32_t>(minutes);
     const QDate day = QDateTime::fromSecsSinceEpoch(start_s_).date();

@@ -29,6 +29,10 @@ ScanDialog::ScanDialog(CaptureEngine* engine, QWidget* parent) : QDialog(parent)
     cancel_ = static_cast<QAbstractButton*>(ChildById(this, ControlIds::kCancel));
     connect(start_, &QAbstractButton::clicked, this, &ScanDialog::OnStart);
     connect(cancel_, &QAbstractButton::clicked, this, &ScanDialog::reject);
+    // Escape can't end a sweep, but the program's end closes the dialog
+    // under it (done()); the sweep stops there.
+    connect(this, &QDialog::finished, this,
+            [this] { closedUnderSweep_ = state_ == State::Sweeping; });
 }
 
 void ScanDialog::OnStart() {
@@ -54,7 +58,8 @@ void ScanDialog::Sweep() {
         card->SetTestControl(kSweepTestControl);
     }
     for (uint32_t frequency_hz = ScanDisplay::kBandStart_hz;
-         frequency_hz < ScanDisplay::kBandEnd_hz; frequency_hz += ScanDisplay::kStep_hz) {
+         frequency_hz < ScanDisplay::kBandEnd_hz && !closedUnderSweep_;
+         frequency_hz += ScanDisplay::kStep_hz) {
         display_->ScanStep(frequency_hz);
         CurrentClock().SleepMs(kPauseAfterProbe_ms);
     }

@@ -12,7 +12,9 @@ class ScanDisplay;
 // the frequencies where a station was found in its ScanDisplay. States:
 // Idle (Start and Cancel enabled) -> Sweeping (both disabled, Cancel hidden;
 // Escape and the window's close do nothing) -> Done (the button reads
-// "Close", Cancel stays hidden) -> accepted by pressing "Close".
+// "Close", Cancel stays hidden) -> accepted by pressing "Close". Closing the
+// dialog with done() while it sweeps (as the program's end does) stops the
+// sweep after the current step.
 //
 // The sweep runs on the GUI thread inside the Start button's handler; each
 // step dispatches waiting events, which keeps the dialog painted.
@@ -49,4 +51,5 @@ private:
     QAbstractButton* start_;
     QAbstractButton* cancel_;
     State state_ = State::Idle;
+    bool closedUnderSweep_ = false;
 };

@@ -35,7 +35,8 @@ const DialogTemplate kRecordingTimer{
         {-1, C::Static, "Time", kStyleNone, 12, 12, 20, 8},
         {-1, C::Static, "Duration", kStyleNone, 12, 28, 32, 8},
         {1025, C::Edit, "", kStyleDigitsOnly | kTab, 44, 26, 52, 12},
-        {1004, C::UpDown, "", kStyleAutoBuddy, 96, 26, 13, 12},
+        {1004, C::UpDown, "", kStyleAutoBuddy | kStyleRightAlign | kStyleArrowKeys, 96, 26, 13,
+         12},
         {-1, C::GroupBox, "", kStyleNone, 4, 0, 100, 44},
     }};
 

@@ -28,12 +28,13 @@ enum ControlStyle : uint32_t {
     kStyleHorizontal = 1u << 2,   // up-down: arrows left and right
     kStyleDigitsOnly = 1u << 3,   // edit: accepts digits only
     kStyleAutoBuddy = 1u << 4,    // up-down: writes its position into the preceding edit
-    kStyleRightAlign = 1u << 5,   // date-time picker, static
+    kStyleRightAlign = 1u << 5,   // date-time picker, static; up-down: over its buddy's right edge
     kStyleFlat = 1u << 6,         // check box drawn flat
     kStyleTimeFormat = 1u << 7,   // date-time picker: time of day with spin arrows
     kStyleSingleSelect = 1u << 8, // list view
     kStyleEditLabels = 1u << 9,   // list view: names edited in place
     kStyleNoSortHeader = 1u << 10,
+    kStyleArrowKeys = 1u << 11,   // up-down: Up and Down in its buddy press its arrows
 };
 
 struct ControlTemplate {

@@ -5,6 +5,9 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <fstream>
+#include <sstream>
+
 #include <gtest/gtest.h>
 
 #include "app/ControlId.h"
@@ -13,6 +16,7 @@
 #include "app/resources/DialogTemplate.h"
 #include "controls/ChannelListCtrl.h"
 #include "support/ChannelDialogsRig.h"
+#include "support/RecordingWarningBox.h"
 
 namespace {
 
@@ -66,7 +70,7 @@ TEST_F(ChannelsDialogTest, ManualAddsOnlyNewFrequenciesInWholeMegahertz) {
     const std::pair<const char*, Lines> cases[] = {
         {"471", {"News|0|471,000,000"}},
         {"472", {"News|0|471,000,000", "?|1|472,000,000"}},
-        {"", {"?|0|0", "News|1|471,000,000"}},
+        {"", {"News|0|471,000,000"}},                         // nothing typed, nothing added
         {"4721", {"News|0|471,000,000", "?|1|472,000,000"}},  // three digits at most
         {"9x9", {"News|0|471,000,000", "?|1|99,000,000"}},    // digits only
     };
@@ -116,6 +120,58 @@ TEST_F(ChannelsDialogTest, SelectingARowTunesAndCancelWritesNothing) {
     Click(dialog.get(), ControlIds::kCancel);
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
     EXPECT_EQ(rig.Stored(), (Lines{"600\tOther"}));
+}
+
+// The list shown after a load that stopped part-way holds only what could be
+// read: OK asks before it replaces the file, and keeps the file (and the
+// dialog open) unless the user confirms.
+TEST_F(ChannelsDialogTest, OkAfterAPartialLoadAsksBeforeReplacingTheFile) {
+    const std::string damaged = std::string("\x03\0\0\0", 4) +
+                                "\x08"
+                                "471\tNews" +
+                                "\x07"
+                                "55\tAlp";
+    struct Case {
+        const char* what;
+        bool damagedFile;
+        bool confirms;
+        size_t questions;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"damaged, kept", true, false, 1, false},
+        {"damaged, replaced", true, true, 1, true},
+        {"read whole", false, false, 0, true},
+    };
+    auto fileBytes = [this] {
+        std::ifstream file(rig.ChannelFile(), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << file.rdbuf();
+        return bytes.str();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingWarningBox box;
+        box.confirms = c.confirms;
+        if (c.damagedFile) {
+            std::ofstream(rig.ChannelFile(), std::ios::binary | std::ios::trunc) << damaged;
+        } else {
+            rig.Store({"471\tNews"});
+        }
+        const std::string before = fileBytes();
+        auto dialog = Open();
+        EXPECT_EQ(Shown(*dialog), Lines{"News|0|471,000,000"});
+
+        Click(dialog.get(), ControlIds::kOk);
+
+        EXPECT_EQ(box.Messages().size(), c.questions);
+        EXPECT_EQ(dialog->result() == QDialog::Accepted, c.saved);
+        if (c.saved) {
+            EXPECT_EQ(rig.Stored(), Lines{"471\tNews"});
+        } else {
+            EXPECT_EQ(fileBytes(), before);
+        }
+    }
 }
 
 }  // namespace
