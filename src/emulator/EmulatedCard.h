@@ -48,8 +48,9 @@
 //
 // Time: stepped by hand with AdvanceUs (tests), or following CurrentClock():
 // FollowCurrentClock() makes every register access catch up first, and
-// StartRealTime() also runs a thread that catches up every 2 ms so DMA goes on
-// while nobody reads a register. StopRealTime ends the thread (accesses keep
+// StartRealTime() also runs a thread that catches up every kRealTimeTick_ms so
+// DMA goes on while nobody reads a register (whoever reads one sees the model
+// up to date whatever the tick). StopRealTime ends the thread (accesses keep
 // following the clock); destruction stops it too. The card must outlive every
 // user of its register windows and buffers (the process-wide registerWindow).
 //
@@ -74,7 +75,7 @@ public:
 
     static constexpr uint32_t kFirstBar0 = 0xE800'0000;
     static constexpr uint32_t kBarSpacing = 0x1'0000;
-    static constexpr uint32_t kRealTimeTick_ms = 2;
+    static constexpr uint32_t kRealTimeTick_ms = 10;
 
     // Throws std::invalid_argument for an unknown option or an empty file name.
     static Options ParseOptions(std::string_view text);
