@@ -6,7 +6,7 @@ BUILD ?= build
 TEST_BUILD ?= build-asan
 FUZZ_SECONDS ?= 600
 
-.PHONY: deps build run test test-tsan fuzz bench format clean
+.PHONY: deps build run test test-tsan release-check fuzz bench format clean
 
 deps:
 	@bash scripts/install-deps
@@ -41,6 +41,12 @@ test-tsan: deps
 	  TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp second_deadlock_stack=1" \
 	  ctest --output-on-failure -j $(JOBS) --timeout 600 -LE script
 
+# The Release tree with the tests, compiled only: the optimiser's warnings
+# (-Wrestrict and its kin) appear at -O3, and warnings are errors.
+release-check: deps
+	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
+	cmake --build build-release -j $(JOBS)
+
 # Each fuzz target for FUZZ_SECONDS, one after the other; new inputs gather
 # in build-fuzz/corpus, findings in build-fuzz/findings.
 fuzz: deps
@@ -59,4 +65,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) build-fuzz build-tsan
+	rm -rf $(BUILD) $(TEST_BUILD) build-fuzz build-tsan build-release

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "controls/Windows1252.h"
 #include "engine/CaptureEngine.h"
 #include "hardware/CaptureCard.h"
 #include "platform/Settings.h"
+#include "util/Windows1252.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "controls/ChannelListCtrl.h"
 
-#include "controls/Windows1252.h"
+#include "util/Windows1252.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>

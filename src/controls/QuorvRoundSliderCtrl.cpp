@@ -2,7 +2,7 @@
 
 #include "controls/IntegerFormat.h"
 #include "controls/MemoryDC.h"
-#include "controls/Windows1252.h"
+#include "util/Windows1252.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #include "display/StatusOverlay.h"
 
-#include <algorithm>
+#include <QFile>
 
 #include "display/RecordingSchedule.h"
 #include "hardware/CaptureCard.h"
@@ -13,6 +13,7 @@
 #include "platform/SingleLock.h"
 #include "util/ExtString.h"
 #include "util/PathUtils.h"
+#include "util/Windows1252.h"
 
 namespace {
 
@@ -24,9 +25,17 @@ QRect Shrunk(const VideoRect& r) {
                  QPoint(r.right - kInset - 1, r.bottom - kInset - 1));
 }
 
-std::string Formatted(uint64_t value) {
-    ExtString text;
-    return text.FormatNumber(value).Text();
+QString Formatted(uint64_t value) {
+    return QString::fromLatin1(ExtString().FormatNumber(value).Text());
+}
+
+// Shown until the first whole second has been measured.
+constexpr const char* kUnmeasuredFps = "-- Fps";
+
+// Frames per second for `frames` drawn over `interval_ms` (a second or more),
+// rounded to the nearest whole number.
+int FramesPerSecond(int frames, uint32_t interval_ms) {
+    return static_cast<int>((uint64_t(frames) * 1000 + interval_ms / 2) / interval_ms);
 }
 
 }  // namespace
@@ -52,7 +61,7 @@ void StatusOverlay::Show(int on) {
     }
 }
 
-std::string StatusOverlay::Text() {
+QString StatusOverlay::Text() {
     SingleLock lock(lock_);
     LockPumping(lock);
     return text_;
@@ -72,8 +81,7 @@ void StatusOverlay::Draw(DeviceContext& dc, const VideoRect& video) {
         const QFont previous = dc.SelectFont(textFont_);
         dc.SetBkColor(QColor(0, 0, 0));
         dc.SetTextColor(QColor(0, 255, 0));
-        dc.DrawText(QString::fromLatin1(text_.data(), static_cast<int>(text_.size())),
-                    Shrunk(video), DrawTextFormat::kLeft | DrawTextFormat::kTop);
+        dc.DrawText(text_, Shrunk(video), DrawTextFormat::kLeft | DrawTextFormat::kTop);
         dc.SelectFont(previous);
         // Signed difference: past the deadline, across the tick wrap.
         if (static_cast<int32_t>(CurrentClock().TickCount() - hideDeadline_) > 0) {
@@ -92,60 +100,85 @@ void StatusOverlay::Draw(DeviceContext& dc, const VideoRect& video) {
     }
     const uint32_t now = CurrentClock().TickCount();
     if (!rebuiltOnce_ || TicksElapsed(now, lastRebuild_, kRebuildInterval_ms)) {
-        Rebuild();
+        Rebuild(now);
         framesDrawn_ = 0;
-        lastRebuild_ = CurrentClock().TickCount();
+        lastRebuild_ = now;
         rebuiltOnce_ = true;
     }
 }
 
-std::string StatusOverlay::FrequencyText() {
+// The frames drawn since the previous rebuild over the time since it. The
+// window closes at the first frame a second or more after it opened, so it
+// holds 25 or 26 frames of a steady 25 a second: the count alone would waver.
+// The first rebuild, at the first frame, has no interval behind it: it opens
+// the first window.
+QString StatusOverlay::FpsText(uint32_t now) {
+    if (!rebuiltOnce_) {
+        return QString::fromLatin1(kUnmeasuredFps);
+    }
+    const uint32_t interval_ms = now - lastRebuild_;
+    const int rate = FramesPerSecond(framesDrawn_, interval_ms);
+    PerformanceLog::FramesShown(rate, framesDrawn_, interval_ms);
+    return QString::number(rate) + QLatin1String(" Fps");
+}
+
+QString StatusOverlay::FrequencyText() {
     const int frequency_hz = engine_->GetCard()->GetFrequency();
-    std::string text = Formatted(static_cast<uint32_t>(frequency_hz) / 1'000'000) + " Mhz";
+    QString text = Formatted(static_cast<uint32_t>(frequency_hz) / 1'000'000) + " Mhz";
     const int index = engine_->FindChannel(static_cast<uint32_t>(frequency_hz));
     if (index != -1 && index < engine_->GetCount()) {
-        text += " (" + engine_->GetChannelName(index) + ")";
+        text += " (" + FromWindows1252(engine_->GetChannelName(index)) + ")";
+    }
+    return text;
+}
+
+// The path comes from the file dialog or the command line, in the file
+// system's encoding.
+QString StatusOverlay::FileText() {
+    const std::string path = engine_->GetPath();
+    if (path.empty()) {
+        return {};
+    }
+    const std::string name = FileNameOfPath(path);
+    QString text = QFile::decodeName(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+    if (!text.isEmpty() && engine_->HasWriteError()) {
+        text += QLatin1String(" (write error)");
     }
     return text;
 }
 
 // Empty when the disk is nearly full (the recording is then ended) or when
 // the free space can't be read: a failed query must never end a recording.
-std::string StatusOverlay::DiskFreeText() {
+QString StatusOverlay::DiskFreeText() {
     const std::optional<uint64_t> free = CurrentDiskSpaceService().FreeBytes(engine_->GetPath());
     if (!free) {
         return {};
     }
-    const uint64_t shown = std::min<uint64_t>(*free, 0xFFFFFFFFu);
-    if (engine_->IsRecording() && shown < kLowDiskBytes) {
+    if (engine_->IsRecording() && *free < kLowDiskBytes) {
         LowDiskReaction();
         return {};
     }
-    return "DF: " + Formatted(shown);
+    return "DF: " + Formatted(*free);
 }
 
-void StatusOverlay::Rebuild() {
+void StatusOverlay::Rebuild(uint32_t now) {
     blink_ = !blink_;
-    PerformanceLog::FramesShown(framesDrawn_, CurrentClock().TickCount() - lastRebuild_);
-    const std::string fpsText = std::to_string(framesDrawn_) + " Fps";
-    const std::string frequencyText = FrequencyText();
-    const std::string diskFreeText = engine_->IsRecording() ? DiskFreeText() : std::string();
-    const std::string path = engine_->GetPath();
-    std::string fileText = path.empty() ? std::string() : FileNameOfPath(path);
-    if (!fileText.empty() && engine_->HasWriteError()) {
-        fileText += " (write error)";
-    }
+    const QString fpsText = FpsText(now);
+    const QString frequencyText = FrequencyText();
+    const QString diskFreeText = engine_->IsRecording() ? DiskFreeText() : QString();
+    const QString fileText = FileText();
     RecordingSchedule* schedule = engine_->GetSchedule();
-    const std::string scheduleText = schedule->IsArmed() ? schedule->GetStatusText() : std::string();
+    const QString scheduleText =
+        schedule->IsArmed() ? QString::fromLatin1(schedule->GetStatusText()) : QString();
 
-    text_ = kTitle + fpsText + " / " + frequencyText;
-    if (!fileText.empty()) {
+    text_ = QLatin1String(kTitle) + fpsText + " / " + frequencyText;
+    if (!fileText.isEmpty()) {
         text_ += "\n" + fileText;
     }
-    if (!diskFreeText.empty()) {
+    if (!diskFreeText.isEmpty()) {
         text_ += " / " + diskFreeText;
     }
-    if (!scheduleText.empty()) {
+    if (!scheduleText.isEmpty()) {
         text_ += "\n" + scheduleText;
     }
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QFont>
+#include <QString>
 #include <cstdint>
-#include <string>
 
 #include "engine/CaptureEngine.h"
 #include "platform/Mutex.h"
@@ -29,22 +29,29 @@ public:
     void Show(int on);
 
     // Paints the text and the symbol into `video` (client coordinates) and
-    // rebuilds the text at most once a second.
+    // rebuilds the text at most once a second. The rate in the text is the
+    // frames drawn since the previous rebuild over the time since it, rounded
+    // to whole frames per second; the first rebuild, at the first frame, shows
+    // "-- Fps".
     void Draw(DeviceContext& dc, const VideoRect& video);
 
-    // The composed text as last rebuilt.
-    std::string Text();
+    // The composed text as last rebuilt. Each piece is decoded from its own
+    // encoding: channel names from Windows-1252, the file name as the file
+    // system gives it (UTF-8).
+    QString Text();
     bool IsTextVisible();
 
 private:
-    void Rebuild();
+    void Rebuild(uint32_t now);
     void LowDiskReaction();
-    std::string FrequencyText();
-    std::string DiskFreeText();
+    QString FpsText(uint32_t now);
+    QString FrequencyText();
+    QString FileText();
+    QString DiskFreeText();
 
     Mutex lock_{"overlay", LockRank::kOverlay};
     CaptureEngine* engine_;
-    std::string text_;
+    QString text_;
     uint32_t lastRebuild_ = 0;
     bool rebuiltOnce_ = false;
     int framesDrawn_ = 0;

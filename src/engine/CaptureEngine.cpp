@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/DeviceContext.h"
 #include "platform/LockPumping.h"
+#include "platform/PerformanceLog.h"
 #include "platform/SingleLock.h"
 #include "platform/VideoSurface.h"
 
@@ -168,6 +169,7 @@ void CaptureEngine::PollFrame() {
             }
             ShowFrame(samples, invertTest_ ? FrameConverter::DetectPolarity(samples)
                                            : FrameConverter::Polarity::kNormal);
+            PerformanceLog::FrameTaken(currentFieldCount_);
         }
         lastFieldCount_ = currentFieldCount_;
     }

@@ -18,7 +18,8 @@
 // is the clamp to 0 ... 255. Where the processor has AVX2 (checked once, at the
 // first conversion), the same is done for four pixels at a time, with the bytes
 // put into place by in-lane shuffles; it converts pixels 0 ... 351 of a line and
-// leaves the last eight to the SSE2 code.
+// leaves the last eight to the SSE2 code. The plain C++ path is built everywhere,
+// so that the suite compares all three with the described arithmetic.
 namespace FrameConverter {
 namespace {
 
@@ -124,7 +125,7 @@ static_assert(FrameRecord::kWidth % 16 == 8);
 
 #endif
 
-#else
+#endif
 
 void ConvertLinePortable(const uint8_t* line, Polarity polarity, uint8_t* row) {
     const int doubleOffset = DoubleOffset(line);
@@ -139,19 +140,46 @@ void ConvertLinePortable(const uint8_t* line, Polarity polarity, uint8_t* row) {
     }
 }
 
-#endif
-
 using LineConverter = void (*)(const uint8_t* line, Polarity polarity, uint8_t* row);
 
-LineConverter ChooseLineConverter() {
+// Null for a path this build or this processor lacks.
+LineConverter LineConverterFor(Path path) {
+    switch (path) {
+        case Path::kAvx2:
 #if defined(QUORV_FRAME_CONVERTER_AVX2)
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") ? ConvertLineAvx2 : ConvertLineSse2;
-#elif defined(__SSE2__)
-    return ConvertLineSse2;
+            __builtin_cpu_init();
+            return __builtin_cpu_supports("avx2") ? ConvertLineAvx2 : nullptr;
 #else
-    return ConvertLinePortable;
+            return nullptr;
 #endif
+        case Path::kSse2:
+#if defined(__SSE2__)
+            return ConvertLineSse2;
+#else
+            return nullptr;
+#endif
+        case Path::kPortable:
+            return ConvertLinePortable;
+    }
+    return nullptr;
+}
+
+LineConverter FastestLineConverter() {
+    for (Path path : {Path::kAvx2, Path::kSse2}) {
+        if (LineConverter converter = LineConverterFor(path)) {
+            return converter;
+        }
+    }
+    return ConvertLinePortable;
+}
+
+void ConvertLines(const uint8_t* samples, Polarity polarity, FrameRecord& record,
+                  LineConverter convertLine) {
+    uint8_t* row = record.Pixels() + (FrameRecord::kHeight - 1) * FrameRecord::kRowStride_bytes;
+    for (int r = 0; r < kPictureLines; ++r) {
+        convertLine(samples + kFirstPictureLine + kLinePeriod_samples * r, polarity, row);
+        row -= FrameRecord::kRowStride_bytes;
+    }
 }
 
 }  // namespace
@@ -165,12 +193,21 @@ Polarity DetectPolarity(const uint8_t* samples) {
 }
 
 void Convert(const uint8_t* samples, Polarity polarity, FrameRecord& record) {
-    static const LineConverter convertLine = ChooseLineConverter();
-    uint8_t* row = record.Pixels() + (FrameRecord::kHeight - 1) * FrameRecord::kRowStride_bytes;
-    for (int r = 0; r < kPictureLines; ++r) {
-        convertLine(samples + kFirstPictureLine + kLinePeriod_samples * r, polarity, row);
-        row -= FrameRecord::kRowStride_bytes;
+    static const LineConverter convertLine = FastestLineConverter();
+    ConvertLines(samples, polarity, record, convertLine);
+}
+
+bool IsAvailable(Path path) {
+    return LineConverterFor(path) != nullptr;
+}
+
+bool Convert(const uint8_t* samples, Polarity polarity, FrameRecord& record, Path path) {
+    const LineConverter convertLine = LineConverterFor(path);
+    if (convertLine == nullptr) {
+        return false;
     }
+    ConvertLines(samples, polarity, record, convertLine);
+    return true;
 }
 
 }  // namespace FrameConverter

@@ -29,6 +29,18 @@ Polarity DetectPolarity(const uint8_t* samples);
 //   v      = (((t[c-2] + 2 (t[c-1] + t[c] + t[c+1]) + t[c+2]) >> 1) + offset) >> 1
 // for pixel p = 0 ... 359 with c = 2 + 5p; kInverted makes v 255 - v; v is then
 // clamped to 0 ... 255. Allocates nothing.
+// Uses the fastest path the processor can run.
 void Convert(const uint8_t* samples, Polarity polarity, FrameRecord& record);
+
+// The implementations of the line conversion, all with the same result: AVX2
+// (x86 processors that have it), SSE2 (every x86-64 processor) and plain C++.
+enum class Path { kAvx2, kSse2, kPortable };
+
+// True when `path` is built into this program and the processor can run it.
+bool IsAvailable(Path path);
+
+// Convert through `path`; false, and the record untouched, when the path
+// isn't available.
+bool Convert(const uint8_t* samples, Polarity polarity, FrameRecord& record, Path path);
 
 }  // namespace FrameConverter

@@ -85,6 +85,7 @@ void QuorvWinThread::Run(int priority) {
     SetPriority(priority);
     int done = 0;
     try {
+        BeginWork();
         while (!stopEvent_.IsSet() && done == 0) {
             done = Work();
         }

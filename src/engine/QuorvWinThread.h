@@ -71,6 +71,10 @@ public:
     void SetStopWaitSlice(uint32_t slice_ms) { stopWaitSlice_ms_ = slice_ms; }
 
 protected:
+    // Runs on the worker once, after its priority is set and before the
+    // first Work. The default does nothing.
+    virtual void BeginWork() {}
+
     // True once a stop has been requested; a long Work may poll it.
     bool IsStopRequested() const { return stopEvent_.IsSet(); }
 

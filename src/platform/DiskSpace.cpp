@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
-#include <algorithm>
 #include <atomic>
 #include <limits>
 
@@ -61,13 +60,9 @@ std::optional<uint64_t> QueryFreeDiskBytes(const std::string& path) {
     return bytes;
 }
 
-uint32_t FreeDiskBytes(const std::string& path) {
+uint64_t FreeDiskBytes(const std::string& path) {
     if (path.empty()) {
         return kUnknownFreeDiskBytes;
     }
-    const std::optional<uint64_t> bytes = CurrentDiskSpaceService().FreeBytes(path);
-    if (!bytes) {
-        return kUnknownFreeDiskBytes;
-    }
-    return static_cast<uint32_t>(std::min<uint64_t>(*bytes, 0xFFFFFFFFu));
+    return CurrentDiskSpaceService().FreeBytes(path).value_or(kUnknownFreeDiskBytes);
 }

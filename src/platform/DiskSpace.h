@@ -14,8 +14,8 @@ inline constexpr uint32_t kUnknownFreeDiskBytes = 0x100000;
 // the largest 64-bit value.
 std::optional<uint64_t> QueryFreeDiskBytes(const std::string& path);
 
-// Free bytes for `path` through the current DiskSpaceService, as a 32-bit
-// number: 0xFFFFFFFF for 4 GiB or more, kUnknownFreeDiskBytes for an empty
-// path or a failed query. Callers that must not act on a failed query ask
-// CurrentDiskSpaceService() instead.
-uint32_t FreeDiskBytes(const std::string& path);
+// Free bytes for `path` through the current DiskSpaceService, the whole
+// 64-bit figure; kUnknownFreeDiskBytes for an empty path or a failed query.
+// Callers that must not act on a failed query ask CurrentDiskSpaceService()
+// instead.
+uint64_t FreeDiskBytes(const std::string& path);

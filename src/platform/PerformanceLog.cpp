@@ -22,12 +22,44 @@ double MonotonicSeconds() {
 
 }  // namespace
 
-void FramesShown(int frames, uint32_t interval_ms) {
+void FramesShown(int shown_fps, int frames, uint32_t interval_ms) {
     static const bool enabled = Enabled("QUORVTV_LOG_FPS");
     if (enabled) {
-        std::fprintf(stderr, "quorvtv: fps %d in %u ms at %.6f s\n", frames, interval_ms,
-                     MonotonicSeconds());
+        std::fprintf(stderr, "quorvtv: fps %d shown, %d frames in %u ms at %.6f s\n", shown_fps,
+                     frames, interval_ms, MonotonicSeconds());
     }
+}
+
+void FrameTaken(uint32_t fieldCount) {
+    static const bool enabled = Enabled("QUORVTV_LOG_FPS");
+    static int previous = -1;
+    if (!enabled) {
+        return;
+    }
+    const int fields = static_cast<int>(fieldCount & 0xFF);
+    if (previous >= 0) {
+        const int missed = ((fields - previous) & 0xFF) / 2 - 1;
+        if (missed > 0) {
+            std::fprintf(stderr, "quorvtv: missed %d frames at %.6f s\n", missed,
+                         MonotonicSeconds());
+        }
+    }
+    previous = fields;
+}
+
+void FrameThreadScheduling(RealtimeScheduling::Grant grant) {
+    static const bool enabled = Enabled("QUORVTV_LOG_STARTUP");
+    if (!enabled) {
+        return;
+    }
+    const char* how = "unchanged";
+    if (grant == RealtimeScheduling::Grant::kDirect) {
+        how = "realtime-direct";
+    } else if (grant == RealtimeScheduling::Grant::kRealtimeKit) {
+        how = "realtime-kit";
+    }
+    std::fprintf(stderr, "quorvtv: frame thread scheduling %s at %.6f s\n", how,
+                 MonotonicSeconds());
 }
 
 // The variable is read once; after the first frame only the flag is looked at,

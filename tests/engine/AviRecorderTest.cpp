@@ -5,10 +5,6 @@
 #include <QTemporaryDir>
 
 #include <functional>
-
-#include <sys/resource.h>
-
-#include <csignal>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -23,28 +19,9 @@
 #include "support/RecorderTestFrame.h"
 #include "support/RecorderTimeline.h"
 #include "support/RecordingWarningBox.h"
+#include "support/ScopedFileSizeLimit.h"
 
 namespace {
-
-// Lets files of this process grow to `limit_bytes` only, as a full disk would.
-class ScopedFileSizeLimit {
-public:
-    explicit ScopedFileSizeLimit(rlim_t limit_bytes)
-        : savedHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit tight = saved_;
-        tight.rlim_cur = limit_bytes;
-        setrlimit(RLIMIT_FSIZE, &tight);
-    }
-    ~ScopedFileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, savedHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    sighandler_t savedHandler_;
-};
 
 QByteArray ReadAll(const QString& path) {
     QFile file(path);

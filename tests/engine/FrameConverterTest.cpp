@@ -1,7 +1,9 @@
 #include "engine/FrameConverter.h"
 
 #include <algorithm>
+#include <optional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -74,9 +76,56 @@ Buffer RandomBuffer(uint32_t seed, int peak) {
     return buffer;
 }
 
+// A way to convert: the default (the fastest path the processor has) or one
+// path chosen by name.
+struct Conversion {
+    const char* name;
+    std::optional<FrameConverter::Path> path;
+};
+
+void PrintTo(const Conversion& conversion, std::ostream* out) {
+    *out << conversion.name;
+}
+
+class FrameConverterPathTest : public ::testing::TestWithParam<Conversion> {
+protected:
+    void SetUp() override {
+        const std::optional<FrameConverter::Path> path = GetParam().path;
+        if (path && !FrameConverter::IsAvailable(*path)) {
+            GTEST_SKIP() << "this processor can't run the " << GetParam().name << " path";
+        }
+    }
+
+    void Convert(const uint8_t* samples, Polarity polarity, FrameRecord& record) const {
+        if (const std::optional<FrameConverter::Path> path = GetParam().path) {
+            ASSERT_TRUE(FrameConverter::Convert(samples, polarity, record, *path));
+        } else {
+            FrameConverter::Convert(samples, polarity, record);
+        }
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Paths, FrameConverterPathTest,
+                         ::testing::Values(Conversion{"fastest", std::nullopt},
+                                           Conversion{"avx2", FrameConverter::Path::kAvx2},
+                                           Conversion{"sse2", FrameConverter::Path::kSse2},
+                                           Conversion{"portable", FrameConverter::Path::kPortable}),
+                         [](const ::testing::TestParamInfo<Conversion>& info) {
+                             return std::string(info.param.name);
+                         });
+
 }  // namespace
 
-TEST(FrameConverterTest, UniformSignalsGiveTheDescribedGreyLevels) {
+// x86-64 processors all have SSE2, so its path and the portable one run on
+// every machine the program is built for.
+TEST(FrameConverterTest, TheSse2AndPortablePathsAreAlwaysThere) {
+    EXPECT_TRUE(FrameConverter::IsAvailable(FrameConverter::Path::kPortable));
+#if defined(__x86_64__)
+    EXPECT_TRUE(FrameConverter::IsAvailable(FrameConverter::Path::kSse2));
+#endif
+}
+
+TEST_P(FrameConverterPathTest, UniformSignalsGiveTheDescribedGreyLevels) {
     struct Case {
         const char* what;
         uint8_t clamp;
@@ -97,7 +146,7 @@ TEST(FrameConverterTest, UniformSignalsGiveTheDescribedGreyLevels) {
     for (const Case& c : cases) {
         Buffer buffer(kCaptureBufferSize_bytes, c.picture);
         FillClampWindows(buffer, c.clamp);
-        FrameConverter::Convert(buffer.data(), c.polarity, record);
+        Convert(buffer.data(), c.polarity, record);
         const uint8_t* pixels = record.Pixels();
         const auto wrong = std::find_if(pixels, pixels + FrameRecord::kPixelsSize_bytes,
                                         [&](uint8_t p) { return p != c.expected; });
@@ -106,14 +155,14 @@ TEST(FrameConverterTest, UniformSignalsGiveTheDescribedGreyLevels) {
     }
 }
 
-TEST(FrameConverterTest, FirstLineGoesToTheLastStoredRow) {
+TEST_P(FrameConverterPathTest, FirstLineGoesToTheLastStoredRow) {
     Buffer buffer(kCaptureBufferSize_bytes, 0);
     FillClampWindows(buffer, 40);
     for (int r = 0; r < kPictureLines; ++r) {
         FillPictureLine(buffer, r, static_cast<uint8_t>(r % 64));  // gives 4 x (r % 64)
     }
     FrameRecord record;
-    FrameConverter::Convert(buffer.data(), Polarity::kNormal, record);
+    Convert(buffer.data(), Polarity::kNormal, record);
     for (int r = 0; r < kPictureLines; ++r) {
         const uint8_t* row = record.Pixels() + (287 - r) * FrameRecord::kRowStride_bytes;
         ASSERT_TRUE(std::all_of(row, row + 360, [&](uint8_t p) { return p == 4 * (r % 64); }))
@@ -121,7 +170,7 @@ TEST(FrameConverterTest, FirstLineGoesToTheLastStoredRow) {
     }
 }
 
-TEST(FrameConverterTest, MatchesTheDescribedArithmeticOnRandomSignals) {
+TEST_P(FrameConverterPathTest, MatchesTheDescribedArithmeticOnRandomSignals) {
     const std::pair<uint32_t, int> signals[] = {{1, 255}, {2, 127}, {3, 63}, {4, 31}, {5, 200}};
     FrameRecord record;
     std::vector<uint8_t> expected(FrameRecord::kPixelsSize_bytes);
@@ -131,7 +180,7 @@ TEST(FrameConverterTest, MatchesTheDescribedArithmeticOnRandomSignals) {
         const Buffer buffer = RandomBuffer(seed, peak);
         for (Polarity polarity : {Polarity::kNormal, Polarity::kInverted}) {
             ReferenceConvert(buffer.data(), polarity, expected.data());
-            FrameConverter::Convert(buffer.data(), polarity, record);
+            Convert(buffer.data(), polarity, record);
             const auto [got, want] =
                 std::mismatch(record.Pixels(), record.Pixels() + expected.size(), expected.data());
             ASSERT_EQ(want, expected.data() + expected.size())

@@ -46,15 +46,19 @@ TEST(DiskSpaceTest, AnEmptyPathOrAMissingFolderIsAFailedQuery) {
     EXPECT_EQ(FreeDiskBytes("/no-such-folder-quorv/deeper/file.avi"), 0x100000u);
 }
 
-TEST(DiskSpaceTest, ThirtyTwoBitResultSaturatesAndMarksFailuresAsOneMebibyte) {
+TEST(DiskSpaceTest, ResultIsTheWholeFigureAndMarksFailuresAsOneMebibyte) {
     FakeDiskSpace fake;
     const struct {
         std::optional<uint64_t> answer;
-        uint32_t expected;
+        uint64_t expected;
     } cases[] = {
-        {std::nullopt, 0x100000u},     {0, 0},
-        {10u << 20, 10u << 20},        {0xFFFFFFFFull, 0xFFFFFFFFu},
-        {0x100000000ull, 0xFFFFFFFFu}, {std::numeric_limits<uint64_t>::max(), 0xFFFFFFFFu},
+        {std::nullopt, 0x100000u},
+        {0, 0},
+        {10u << 20, 10u << 20},
+        {0xFFFFFFFFull, 0xFFFFFFFFull},
+        {0x100000000ull, 0x100000000ull},
+        {84'123'456'789ull, 84'123'456'789ull},
+        {std::numeric_limits<uint64_t>::max(), std::numeric_limits<uint64_t>::max()},
     };
     for (const auto& c : cases) {
         fake.answer = c.answer;

@@ -1,4 +1,4 @@
-#include "controls/Windows1252.h"
+#include "util/Windows1252.h"
 
 #include <array>
 
