@@ -15,7 +15,10 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
 	cmake --build $(BUILD) -j $(JOBS) --target quorvtv
 
+# The emulated tuner powers up untuned, as a real one does: the demo gets the
+# emulated stations as its channel list (unless it has channels already).
 run: build
+	bash scripts/demo-channels $(BUILD)/src/quorvtv.cnl
 	./$(BUILD)/src/quorvtv --emulate
 
 # The fuzz targets run briefly on their seed corpora first, so CTest's

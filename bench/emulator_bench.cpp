@@ -15,13 +15,17 @@
 
 #include "emulator/ChipRegisters.h"
 #include "emulator/EmulatedCard.h"
+#include "support/EmulatorTestBus.h"
 
 namespace {
 
 using namespace ChipRegisters;
 
-// Programs the card as the capture engine does: PLL at 35,438,456 Hz, 625
-// lines, the DMA program that fills 674 x 1,024 bytes per frame.
+// Programs the card as the capture engine does: raw 8-bit samples of input 2
+// (PAL, crystal XT1, test register 0xEF, extended frame, vertical delay 2),
+// PLL at 35,438,456 Hz, 625 lines, the DMA program that fills 674 x 1,024
+// bytes per frame; then tunes the first station, as the panel does, and
+// lets the PLL lock.
 void StartCapture(EmulatedCard& card) {
     PhysMemDriver& driver = card.Driver();
     driver.Open();
@@ -41,6 +45,12 @@ void StartCapture(EmulatedCard& card) {
     words.push_back(0x7C00'0000u);
     words.push_back(programPhysical);
     std::memcpy(program, words.data(), words.size() * 4);
+    window->write32(kIform, 0x53);
+    window->write32(kColorFmt, 0xEE);
+    window->write32(kTest, 0xEF);
+    window->write32(kVbiPackDel, kVbiPackDelExtFrame);
+    window->write32(kEvdelayLo, 2);
+    window->write32(kOvdelayLo, 2);
     window->write32(kPllXci, 0x8E);
     window->write32(kPllFHi, 0xD9);
     window->write32(kPllFLo, 0xB4);
@@ -48,8 +58,13 @@ void StartCapture(EmulatedCard& card) {
     window->write32(kVtotalHi, 0x02);
     window->write32(kTgctrl, kTgckiPll << kTgctrlTgckiShift);
     window->write32(kRiscStrtAdd, programPhysical);
-    window->write32(kGpioDmaCtl, 3);
-    window->write32(kCapCtl, 3);
+    window->write32(kGpioDmaCtl, kDmaCtlRiscEnable);
+    window->write32(kGpioDmaCtl, kDmaCtlRiscEnable | kDmaCtlFifoEnable);
+    window->write32(kCapCtl, kCapCtlCaptureEven | kCapCtlCaptureOdd);
+    const int64_t carrier_hz = card.StationCarrier_hz(0);
+    EmulatorTestBus(*window).Tune(carrier_hz / 1'000'000 * 1'000'000,
+                                  TunerModule::BandFor(carrier_hz));
+    card.AdvanceUs(100'000);
 }
 
 // One emulated second in the 2 ms steps the real-time thread takes.

@@ -40,14 +40,20 @@
 //   still       a still, steady signal: the test pictures held still and the
 //               line rate at its nominal value, so that a conversion shows
 //               what StationReferencePicture and CameraReferencePicture do
+//   crystal=ERRppm  every card's crystal is off nominal by ERR parts per
+//               million (for example +40ppm or -12.5ppm, at most 1000), so
+//               its sampling clock runs off the program's default PLL
+//               setting by as much; the default is exact
 // The file sources have a rate of their own, so their rate does not walk.
-// An unknown option throws std::invalid_argument naming it; a file or folder
-// that can't be used throws std::runtime_error with a one-line reason.
+// An unknown option or a malformed value throws std::invalid_argument naming
+// it; a file or folder that can't be used throws std::runtime_error with a
+// one-line reason.
 //
 // Time: stepped by hand with AdvanceUs (tests), or following CurrentClock():
 // FollowCurrentClock() makes every register access catch up first, and
-// StartRealTime() also runs a thread that catches up every 2 ms so DMA goes on
-// while nobody reads a register. StopRealTime ends the thread (accesses keep
+// StartRealTime() also runs a thread that catches up every kRealTimeTick_ms so
+// DMA goes on while nobody reads a register (whoever reads one sees the model
+// up to date whatever the tick). StopRealTime ends the thread (accesses keep
 // following the clock); destruction stops it too. The card must outlive every
 // user of its register windows and buffers (the process-wide registerWindow).
 //
@@ -69,11 +75,14 @@ public:
         std::string videoFile;  // the file or folder of the three file inputs
         SampleFileSource::Mapping mapping;
         Picture picture = Picture::Live;
+        int64_t crystalError_ppb = 0;
     };
+
+    static constexpr int64_t kMaxCrystalError_ppb = 1'000'000;
 
     static constexpr uint32_t kFirstBar0 = 0xE800'0000;
     static constexpr uint32_t kBarSpacing = 0x1'0000;
-    static constexpr uint32_t kRealTimeTick_ms = 2;
+    static constexpr uint32_t kRealTimeTick_ms = 10;
 
     // Throws std::invalid_argument for an unknown option or an empty file name.
     static Options ParseOptions(std::string_view text);

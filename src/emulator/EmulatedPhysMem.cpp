@@ -1,5 +1,6 @@
 #include "emulator/EmulatedPhysMem.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/RegisterWindow.h"
@@ -12,7 +13,8 @@ uint32_t RoundUpToPage(uint32_t size) {
 
 }  // namespace
 
-EmulatedPhysMem::EmulatedPhysMem(std::mutex& modelLock) : modelLock_(modelLock) {}
+EmulatedPhysMem::EmulatedPhysMem(std::mutex& modelLock, uint64_t seed)
+    : modelLock_(modelLock), noise_(seed | 1) {}
 
 void EmulatedPhysMem::AddRegisterWindow(uint32_t physical, RegisterWindow* window) {
     std::lock_guard lock(modelLock_);
@@ -58,11 +60,20 @@ bool EmulatedPhysMem::AllocateBuffer(uint32_t size, uint8_t** linear, uint32_t* 
         return false;
     }
     Buffer buffer{std::make_unique<uint8_t[]>(size), size};
-    std::memset(buffer.memory.get(), 0, size);
+    FillWithNoise(buffer.memory.get(), size);
     *linear = buffer.memory.get();
     *physical = address;
     buffers_.emplace(address, std::move(buffer));
     return true;
+}
+
+void EmulatedPhysMem::FillWithNoise(uint8_t* bytes, uint32_t size) {
+    for (uint32_t i = 0; i < size; i += 8) {
+        noise_ ^= noise_ << 13;
+        noise_ ^= noise_ >> 7;
+        noise_ ^= noise_ << 17;
+        std::memcpy(bytes + i, &noise_, std::min<uint32_t>(8, size - i));
+    }
 }
 
 // First fit, keeping one unmapped guard page after every buffer.

@@ -72,7 +72,7 @@ constexpr uint32_t kFirstPicturePixel = 12;
 constexpr uint32_t kFirstPictureLineField1 = 22;
 constexpr uint32_t kFirstPictureLineField2 = 335;
 
-// Source position at the chip's even-field start that puts the lock edge of
+// Source position at a captured field's first sample that puts the lock edge of
 // frame line 17 at buffer byte 2,248 and picture row 0 at buffer byte 13,548
 // (5 lines later). Chosen: the chip's timing generator runs free, so where a
 // field starts in the source is wherever it happens to be; this is where the

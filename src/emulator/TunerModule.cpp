@@ -16,12 +16,15 @@ constexpr Band kBands[] = {
     {TunerModule::kBandUhf, 453'000'000, 881'000'000},
 };
 
-}  // namespace
+// Divider steps by ratio select, as a fraction of Hz.
+struct Step {
+    int64_t numerator_hz;
+    int64_t denominator;
+};
 
-TunerModule::TunerModule(int64_t carrier_hz)
-    : divider_(static_cast<uint32_t>((carrier_hz + kIntermediateFrequency_hz) / kDividerStep_hz)),
-      band_(BandFor(carrier_hz)),
-      tunedAt_us_(0 - kSettle_us) {}
+constexpr Step kSteps[] = {{50'000, 1}, {31'250, 1}, {500'000, 3}, {62'500, 1}};
+
+}  // namespace
 
 void TunerModule::ReceiveByte(uint8_t byte, uint64_t now_us) {
     if (expectFirstOfPair_) {
@@ -40,7 +43,8 @@ void TunerModule::ReceiveByte(uint8_t byte, uint64_t now_us) {
 }
 
 int64_t TunerModule::Carrier_hz() const {
-    return int64_t{divider_} * kDividerStep_hz - kIntermediateFrequency_hz;
+    const Step step = kSteps[(control_ & kRatioSelectMask) >> 1];
+    return int64_t{divider_} * step.numerator_hz / step.denominator - kIntermediateFrequency_hz;
 }
 
 bool TunerModule::BandCoversCarrier() const {

@@ -56,7 +56,7 @@ TEST(HeadlessTuningTest, TunesTheStoredChannelOrWhatTheCommandLineNames) {
         if (c.channelSetting) {
             Settings::WriteInt(kChannelSetting, *c.channelSetting);
         }
-        CaptureEngine& engine = rig.Start();
+        CaptureEngine& engine = rig.Start(EngineRig::Tuning::None);
         std::string report;
         EXPECT_EQ(HeadlessTuning(c.channelIndex, c.frequency_hz).Apply(engine, report), c.succeeds);
         const int32_t expected_hz =
@@ -75,7 +75,7 @@ TEST(HeadlessTuningTest, TunesTheStoredChannelOrWhatTheCommandLineNames) {
 TEST(HeadlessTuningTest, ReportsWhatItTunedOrWhyItCannot) {
     EngineRig rig;
     WriteChannels(rig, 2);
-    CaptureEngine& engine = rig.Start();
+    CaptureEngine& engine = rig.Start(EngineRig::Tuning::None);
     std::string report;
     EXPECT_TRUE(HeadlessTuning(std::nullopt, 471'250'000).Apply(engine, report));
     EXPECT_EQ(report, "tuned 471.25 MHz");

@@ -39,7 +39,7 @@ class OverlayRig : public EngineRig {
 public:
     explicit OverlayRig(uint32_t startTick_ms = 1000)
         : EngineRig(Window::None, startTick_ms), image(400, 320, QImage::Format_RGB32) {
-        Start();
+        Start(Tuning::None);
     }
     StatusOverlay& Overlay() { return *engine->GetOverlay(); }
     void DrawAt(uint32_t sinceStart_ms) {

@@ -92,8 +92,8 @@ TEST(FieldStructureTest, CapturedFieldHasTheSyncsOnTheDecodersGrid) {
     card.SetRateWalk(SourceTimebase::RateWalk::Off);
     card.SetMotion(SignalSynthesizer::Motion::Still);
     EmulatorCaptureRig rig(card);
+    rig.TuneStation(0);
     rig.StartEngineCapture();
-    rig.FinishPass();
     const uint8_t* s = rig.Capture();
     for (uint32_t line = 0; line < 290; ++line) {
         uint32_t edge = 2248 + kSamplesPerLine * line;

@@ -9,7 +9,9 @@ using namespace ChipRegisters;
 
 namespace {
 
-constexpr uint32_t kPresent = kDstatusPres | kDstatusHloc | kDstatusNuml;
+constexpr uint32_t kPresent = kDstatusPres | kDstatusHloc;
+// Off-centre: the signal without line lock, and its noise overloading the ADC.
+constexpr uint32_t kNoisy = kDstatusPres | kDstatusLof;
 
 TEST(TunerTest, DecodesDividerAndBandMessages) {
     struct Case {
@@ -35,11 +37,47 @@ TEST(TunerTest, DecodesDividerAndBandMessages) {
     EXPECT_EQ(card.Chip(0).GetTunerState().messages, 6u);
 }
 
-TEST(TunerTest, PowersUpOnTheFirstStation) {
+// Until the program tunes, nothing is received: snow, and no signal status.
+TEST(TunerTest, PowersUpUntuned) {
     EmulatedCard card;
+    EmulatorCaptureRig rig(card);
+    rig.StartEngineCapture();
     EmulatedChip::TunerState state = card.Chip(0).GetTunerState();
-    EXPECT_LE(std::llabs(state.carrier_hz - card.StationCarrier_hz(0)), 62'500);
-    EXPECT_EQ(card.Chip(0).read32(kDstatus) & kPresent, kPresent);
+    EXPECT_EQ(state.divider, 0u);
+    EXPECT_EQ(state.bandByte, 0u);
+    EXPECT_EQ(rig.Read(kDstatus) & (kDstatusPres | kDstatusHloc), 0u);
+    int edges = 0;  // lines with the lock edge where a picture has it
+    for (uint32_t line = 0; line < 100; ++line) {
+        const uint8_t* edge = rig.Capture() + 2248 + 2268 * line;
+        edges += (edge[0] + edge[1] + edge[2] + edge[3] == 256) ? 1 : 0;
+    }
+    EXPECT_LT(edges, 3);
+
+    rig.TuneStation(0);
+    card.AdvanceUs(TunerModule::kSettle_us);
+    EXPECT_EQ(rig.Read(kDstatus) & kPresent, kPresent);
+}
+
+// The control byte's ratio-select bits set the divider's step; the program's
+// 0xCE selects 62.5 kHz.
+TEST(TunerTest, ControlByteSetsTheStepSize) {
+    struct Case {
+        uint8_t control;
+        int64_t carrier_hz;
+    };
+    const Case cases[] = {
+        {0xCE, 8'000 * 62'500 - 38'871'250},
+        {0xC8, 8'000 * 50'000 - 38'871'250},
+        {0xCA, 8'000 * 31'250 - 38'871'250},
+        {0xCC, int64_t{8'000} * 500'000 / 3 - 38'871'250},
+    };
+    for (const Case& c : cases) {
+        EmulatedCard card;
+        EmulatorTestBus bus(card.Chip(0));
+        bus.Message({0xC2, 8'000 >> 8, 8'000 & 0xFF});
+        bus.Message({0xC2, c.control, 0x30});
+        EXPECT_EQ(card.Chip(0).GetTunerState().carrier_hz, c.carrier_hz) << int{c.control};
+    }
 }
 
 TEST(TunerTest, OtherAddressesAreNotAcknowledgedNorDecoded) {
@@ -105,18 +143,18 @@ TEST(TunerTest, StatusFollowsTheDistanceToTheNearestStation) {
         uint32_t status;
     };
     const Case cases[] = {
-        {55'000'000, 0xA1, kPresent},                     // 0.31 MHz off
-        {56'000'000, 0xA1, kDstatusPres | kDstatusNuml},  // 0.69 MHz off
-        {54'000'000, 0xA1, 0},                            // 1.31 MHz off
-        {100'000'000, 0xA1, 0},                           // nothing there
-        {55'000'000, 0x30, 0},                            // band doesn't cover it
-        {182'000'000, 0x90, kPresent},
-        {503'000'000, 0x30, kPresent},
-        {743'000'000, 0x30, kPresent},
-        {744'000'000, 0x30, kDstatusPres | kDstatusNuml},
+        {55'000'000, 0xA1, kPresent},  // 0.31 MHz off
+        {56'000'000, 0xA1, kNoisy},    // 0.69 MHz off
+        {54'000'000, 0xA1, 0},         // 1.31 MHz off
+        {100'000'000, 0xA1, 0},        // nothing there
+        {55'000'000, 0x30, 0},         // band doesn't cover it
+        {182'000'000, 0x90, kPresent}, {503'000'000, 0x30, kPresent},
+        {743'000'000, 0x30, kPresent}, {744'000'000, 0x30, kNoisy},
     };
     for (const Case& c : cases) {
         EmulatedCard card;
+        EmulatorCaptureRig rig(card);
+        rig.StartClock();
         EmulatorTestBus bus(card.Chip(0));
         bus.Tune(c.frequency_hz, c.band);
         EXPECT_EQ(card.Chip(0).read32(kDstatus) & kPresent, 0u) << c.frequency_hz;  // settling
@@ -128,6 +166,8 @@ TEST(TunerTest, StatusFollowsTheDistanceToTheNearestStation) {
 
 TEST(TunerTest, AScanInWholeMegahertzFindsEveryStationOnce) {
     EmulatedCard card;
+    EmulatorCaptureRig rig(card);
+    rig.StartClock();
     EmulatorTestBus bus(card.Chip(0));
     int found = 0;
     for (int64_t mhz = 41; mhz < 880; ++mhz) {
@@ -147,7 +187,6 @@ TEST(TunerTest, NothingReceivedGivesSnowWithoutStructure) {
     EmulatorTestBus bus(card.Chip(0));
     bus.Tune(100'000'000, 0xA1);
     rig.StartEngineCapture();
-    rig.FinishPass();
     const uint8_t* s = rig.Capture();
     int edges = 0;
     for (uint32_t line = 0; line < 100; ++line) {
@@ -159,6 +198,9 @@ TEST(TunerTest, NothingReceivedGivesSnowWithoutStructure) {
 
 TEST(TunerTest, OtherInputsHaveNothingConnected) {
     EmulatedCard card("camera");
+    EmulatorCaptureRig rig(card);
+    rig.ConfigureRawCapture();
+    rig.StartClock();
     RegisterWindow& window = card.Chip(0);
     EXPECT_EQ(window.read32(kDstatus) & kPresent, kPresent);
     window.write32(kIform, (window.read32(kIform) & ~kIformMuxselMask) | 1u << kIformMuxselShift);

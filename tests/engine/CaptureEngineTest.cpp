@@ -75,6 +75,22 @@ std::pair<int, int> Displacement(const Picture& before, const Picture& after) {
     return best;
 }
 
+// The whole rows `after` is moved down from `before` when the two are the
+// same picture but for that (the source standing still), else 99.
+int RowShift(const Picture& before, const Picture& after) {
+    for (int dy = -8; dy <= 8; ++dy) {
+        bool same = true;
+        for (int r = 16; r < kHeight - 16 && same; ++r) {
+            same = std::equal(after.begin() + r * kWidth, after.begin() + (r + 1) * kWidth,
+                              before.begin() + (r - dy) * kWidth);
+        }
+        if (same) {
+            return dy;
+        }
+    }
+    return 99;
+}
+
 TEST(CaptureEngineTest, ConstructionConfiguresTheChipAndDestructionStopsIt) {
     EngineRig rig;
     CaptureEngine& engine = rig.Start();
@@ -204,41 +220,58 @@ TEST(CaptureEngineTest, HAdjustAwayFromTheSourceDriftsThePictureSideways) {
     }
 }
 
-// A field's length is fixed when it starts, so a line count changed for
-// 10 ms changes exactly one field, by delta / 2 lines: a longer field moves
-// the picture up.
-TEST(CaptureEngineTest, VStepForTenMillisecondsMovesThePictureByTheDelta) {
-    for (int delta : {2, -2, 6}) {
+// A V Step changes the line total for 10 ms (V Step spin: the delta, 10 ms,
+// then back). Field ends are compared with the total at every line, so only
+// a field ending inside those 10 ms changes, by whole lines. Across the
+// frame's end (the odd field's), that frame is delta lines longer and the
+// picture moves up by delta for good; across the even field's end only that
+// field ends elsewhere and the next frame is as before. Either way the
+// picture is never split sideways and is steady again two frames later.
+TEST(CaptureEngineTest, VStepMovesThePictureByWholeLinesAndSteadiesWithinTwoFrames) {
+    struct Case {
+        int delta;
+        bool acrossFrameEnd;
+        int dy;
+    };
+    const Case cases[] = {{1, true, -1}, {-1, true, 1},  {6, true, -6},
+                          {1, false, 0}, {-1, false, 0}, {6, false, 0}};
+    for (const Case& c : cases) {
         EngineRig rig;
         rig.emulated.SetRateWalk(SourceTimebase::RateWalk::Off);
         CaptureEngine& engine = rig.Start();
         rig.RunFrames(3);
+        rig.RunToNextFrame();
         const Picture before = rig.Picture();
-        // Into a field by 12 ms, so the next one starts inside the step.
-        const uint32_t fields = Register(kFcap);
-        while (Register(kFcap) == fields) {
+        // 12 ms into the field whose end the step is to cover.
+        const uint32_t wantedField = c.acrossFrameEnd ? 0 : kDstatusField;
+        uint32_t fields = Register(kFcap);
+        while (Register(kFcap) == fields || (Register(kDstatus) & kDstatusField) != wantedField) {
+            fields = Register(kFcap);
             rig.RunPasses(1);
         }
         rig.RunPasses(6);
-        EXPECT_EQ(engine.StepVAdjust(delta), 625 + delta);
+        EXPECT_EQ(engine.StepVAdjust(c.delta), 625 + c.delta);
         rig.RunPasses(5);
-        EXPECT_EQ(engine.StepVAdjust(-delta), 625);
-        rig.RunFrames(3);
-        EXPECT_EQ(Displacement(before, rig.Picture()), std::make_pair(0, -delta / 2)) << delta;
+        EXPECT_EQ(engine.StepVAdjust(-c.delta), 625);
+        for (int frame = 0; frame < 2; ++frame) {
+            rig.RunToNextFrame();
+            EXPECT_NEAR(rig.LockEdge(), 32, 4) << c.delta << " frame " << frame;
+        }
+        const Picture settled = rig.Picture();
+        rig.RunToNextFrame();
+        EXPECT_EQ(settled, rig.Picture()) << c.delta;  // the source stands still
+        EXPECT_EQ(RowShift(before, rig.Picture()), c.dy) << c.delta;
+        EXPECT_NEAR(rig.LockEdge(), 32, 4) << c.delta;
     }
 }
 
-// Set during an odd field, so the even field after it is the first of 312
-// lines and the picture keeps whole lines; set during an even one, the odd
-// field would end half a line early and split the picture sideways.
+// 624 lines make every frame a line shorter than the source's: the picture
+// rolls down a line a frame, in whichever field the total is set.
 TEST(CaptureEngineTest, VAdjust624RollsThePictureDownALineAFrame) {
     EngineRig rig;
     rig.emulated.SetRateWalk(SourceTimebase::RateWalk::Off);
     CaptureEngine& engine = rig.Start();
     rig.RunFrames(3);
-    while ((Register(kDstatus) & kDstatusField) != 0) {
-        rig.RunPasses(1);
-    }
     EXPECT_EQ(engine.SetVAdjust(624), 624);
     rig.RunFrames(2);
     rig.RunToNextFrame();

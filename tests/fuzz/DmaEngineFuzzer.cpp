@@ -1,8 +1,8 @@
 // The DMA engine runs instruction lists the driver writes into memory. Any
-// list, any order of field starts, sample runs, restarts and buffers freed
-// under a running program must end in a running, waiting, stopped or faulted
-// engine, never in a write outside an allocated buffer (AddressSanitizer
-// watches the buffers' edges) or a hang.
+// list, any order of FIFO status codes, data runs, restarts and buffers freed
+// under a running program must end in a running, stopped or halted engine,
+// never in a write outside an allocated buffer (AddressSanitizer watches the
+// buffers' edges) or a hang.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -75,24 +75,29 @@ void WriteProgram(FuzzedDataProvider& input, const std::vector<Buffer>& buffers)
     }
 }
 
+uint32_t PickStatus(FuzzedDataProvider& input) {
+    static constexpr uint32_t kCodes[] = {kStatusFm1, kStatusVre, kStatusVro, kStatusFm3};
+    if (input.ConsumeBool()) {
+        return kCodes[input.ConsumeIntegralInRange<size_t>(0, 3)];
+    }
+    return input.ConsumeIntegralInRange<uint32_t>(0, 0xF);
+}
+
 void Drive(FuzzedDataProvider& input, DmaEngine& engine, EmulatedPhysMem& memory,
            std::vector<Buffer>& buffers) {
     uint64_t samples = 0;
     while (input.remaining_bytes() > 0 && samples < kMaxSamplesPerRun) {
-        switch (input.ConsumeIntegralInRange(0, 5)) {
+        switch (input.ConsumeIntegralInRange(0, 4)) {
             case 0:
-                engine.OnFieldStart(TimingGenerator::Field::Even);
+                engine.ReceiveStatus(PickStatus(input));
                 break;
             case 1:
-                engine.OnFieldStart(TimingGenerator::Field::Odd);
-                break;
-            case 2:
                 engine.Start(PickAddress(input, buffers));
                 break;
-            case 3:
+            case 2:
                 engine.Stop();
                 break;
-            case 4:
+            case 3:
                 if (buffers.size() > 1) {
                     Require(memory.FreeBuffer(buffers.back().linear));
                     buffers.pop_back();
@@ -100,14 +105,19 @@ void Drive(FuzzedDataProvider& input, DmaEngine& engine, EmulatedPhysMem& memory
                 break;
             default: {
                 const uint64_t count = input.ConsumeIntegralInRange<uint64_t>(0, 200'000);
-                engine.Consume(count, Stream());
+                engine.ReceiveData(count, Stream());
                 samples += count;
             }
         }
-        Require(engine.IsRunning() == (engine.CurrentState() != DmaEngine::State::Stopped &&
-                                       engine.CurrentState() != DmaEngine::State::Faulted));
-        Require((engine.CurrentState() == DmaEngine::State::Faulted) ==
-                (engine.LastFault() != DmaEngine::Fault::None));
+        const DmaEngine::State state = engine.CurrentState();
+        Require(engine.IsRunning() == (state == DmaEngine::State::Running));
+        if (state == DmaEngine::State::Running) {
+            Require(engine.LastFault() == DmaEngine::Fault::None);
+        }
+        if (state == DmaEngine::State::Halted || state == DmaEngine::State::ModelFault) {
+            Require(engine.LastFault() != DmaEngine::Fault::None);
+        }
+        engine.TakeInterruptBits();
     }
 }
 

@@ -27,7 +27,7 @@ bool Acknowledging(State state) {
 // Each byte is one write of the lines: bit 0 SCL, bit 1 SDA, the upper six
 // bits the microseconds since the previous write.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    TunerModule tuner(175'250'000);
+    TunerModule tuner;
     I2cTunerSlave slave(tuner);
     uint32_t addressedStops = 0;
     slave.SetTrace([&](State from, I2cTunerSlave::Event event, State) {

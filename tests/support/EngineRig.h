@@ -54,15 +54,23 @@ public:
         }
     }
 
-    // Builds the engine; write the channel file before, if the test needs one.
+    enum class Tuning { FirstStation, None };
+
+    // Builds the engine and, as the panel tunes the stored channel at start,
+    // tunes the first station unless told not to (the tuner powers up
+    // untuned). Write the channel file before, if the test needs one.
     // `tap`, when given, gets every frame's raw buffer.
-    CaptureEngine& Start(FrameTap* tap = &FrameTap::None()) {
+    CaptureEngine& Start(FrameTap* tap = &FrameTap::None(), Tuning tuning = Tuning::FirstStation) {
         engine = std::make_unique<CaptureEngine>(
             card.get(), surface.get(), 5, 5,
             CaptureEngine::Services{ChannelFile(), &dialog, Path("quorvtv.opt"),
                                     [this] { ++powerOffPosts; }, tap, &camera});
+        if (tuning == Tuning::FirstStation) {
+            card->Tune(static_cast<int>(emulated.StationCarrier_hz(0) / 1'000'000 * 1'000'000));
+        }
         return *engine;
     }
+    CaptureEngine& Start(Tuning tuning) { return Start(&FrameTap::None(), tuning); }
 
     void Stop() { engine.reset(); }
 
