@@ -3,9 +3,16 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
+#include <string>
 
 namespace {
 std::atomic<WarningBox*> installedBox{nullptr};
+
+std::string Formatted(const char* format, va_list args) {
+    char buffer[8192];
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    return buffer;
+}
 }
 
 void SetWarningBox(WarningBox* box) {
@@ -13,27 +20,25 @@ void SetWarningBox(WarningBox* box) {
 }
 
 void WarnUser(const char* format, ...) {
-    char buffer[8192];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
+    const std::string text = Formatted(format, args);
     va_end(args);
     if (WarningBox* box = installedBox.load()) {
-        box->Show(buffer);
+        box->Show(text);
     } else {
-        std::fprintf(stderr, "%s\n", buffer);
+        std::fprintf(stderr, "%s\n", text.c_str());
     }
 }
 
 bool ConfirmWithUser(const char* format, ...) {
-    char buffer[8192];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
+    const std::string text = Formatted(format, args);
     va_end(args);
     if (WarningBox* box = installedBox.load()) {
-        return box->Confirm(buffer);
+        return box->Confirm(text);
     }
-    std::fprintf(stderr, "%s\n", buffer);
+    std::fprintf(stderr, "%s\n", text.c_str());
     return false;
 }
